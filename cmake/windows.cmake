@@ -1,0 +1,1 @@
+# Windows-only targets arrive with the dialog.

@@ -1,0 +1,216 @@
+// CFile on POSIX, for the native builds that test the settings code. Drive C's
+// root is the current directory. The Windows share modes are kept among CFile
+// users with flock: a handle that writes or shares nothing takes an exclusive
+// lock, a reader that lets others only read takes a shared one.
+#include "platform/file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_system.h"
+
+namespace {
+
+constexpr int kReplaceAttempts = 5;
+constexpr useconds_t kReplaceRetryDelayUs = 50'000;
+
+// "C:\dir\name" -> "dir/name"; other paths keep their form with '/' separators.
+void HostPath(const char* fileName, char* buffer, std::size_t count)
+{
+    const char* p = fileName;
+    if (p[0] != '\0' && p[1] == ':' && (p[2] == '\\' || p[2] == '/'))
+        p += 3;
+    std::size_t i = 0;
+    for (; p[i] != '\0' && i + 1 < count; ++i)
+        buffer[i] = p[i] == '\\' ? '/' : p[i];
+    buffer[i] = '\0';
+}
+
+int LockFor(unsigned flags)
+{
+    const unsigned share = flags & 0x70;
+    if ((flags & 0x3) != CFile::modeRead || share == CFile::shareExclusive)
+        return LOCK_EX;
+    return share == CFile::shareDenyWrite ? LOCK_SH : 0;
+}
+
+}  // namespace
+
+int CFileException::OsErrorToCause(long osError)
+{
+    switch (osError) {
+    case 0: return none;
+    case ENOENT: return fileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG: return badPath;
+    case EMFILE:
+    case ENFILE: return tooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return accessDenied;
+    case EBADF: return invalidFile;
+    case EWOULDBLOCK: return sharingViolation;
+    case ENOSPC:
+    case EDQUOT: return diskFull;
+    case EIO: return hardIO;
+    default: return genericException;
+    }
+}
+
+void WidenFileName(const char* fileName, wchar_t* buffer, std::size_t count)
+{
+    std::size_t i = 0;
+    for (; fileName[i] != '\0' && i + 1 < count; ++i)
+        buffer[i] = static_cast<unsigned char>(fileName[i]);
+    buffer[i] = L'\0';
+}
+
+void SystemErrorText(long osError, wchar_t* buffer, std::size_t count)
+{
+    const char* text = osError > 0 ? std::strerror(static_cast<int>(osError)) : "";
+    WidenFileName(text, buffer, count);
+}
+
+CFile::~CFile()
+{
+    Abort();
+}
+
+bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error)
+{
+    Abort();
+    std::strncpy(m_szFileName, fileName, sizeof m_szFileName - 1);
+    char path[260];
+    HostPath(fileName, path, sizeof path);
+
+    int flags = O_CLOEXEC;
+    switch (openFlags & 0x3) {
+    case modeWrite: flags |= O_WRONLY; break;
+    case modeReadWrite: flags |= O_RDWR; break;
+    default: flags |= O_RDONLY; break;
+    }
+    if (openFlags & modeCreate)
+        flags |= O_CREAT;   // truncated below, once the lock is held
+
+    int fd = ::open(path, flags, 0666);
+    int osError = fd < 0 ? errno : 0;
+    struct stat st;
+    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
+        osError = EISDIR;
+    const int lock = LockFor(openFlags);
+    if (osError == 0 && lock != 0 && flock(fd, lock | LOCK_NB) != 0)
+        osError = errno;
+    if (osError == 0 && (openFlags & modeCreate) && ftruncate(fd, 0) != 0)
+        osError = errno;
+    if (osError != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        if (error != nullptr)
+            *error = CFileException(CFileException::OsErrorToCause(osError), osError, fileName);
+        return false;
+    }
+    m_hFile = fd;
+    return true;
+}
+
+void CFile::ThrowOsError(long osError) const
+{
+    throw CFileException(CFileException::OsErrorToCause(osError), osError, m_szFileName);
+}
+
+unsigned CFile::Read(void* buffer, unsigned count)
+{
+    unsigned total = 0;
+    while (total < count) {
+        const ssize_t n = ::read(static_cast<int>(m_hFile), static_cast<char*>(buffer) + total, count - total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            ThrowOsError(errno);
+        if (n == 0)
+            break;
+        total += static_cast<unsigned>(n);
+    }
+    return total;
+}
+
+void CFile::Write(const void* buffer, unsigned count)
+{
+    unsigned total = 0;
+    while (total < count) {
+        const ssize_t n = ::write(static_cast<int>(m_hFile), static_cast<const char*>(buffer) + total, count - total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ThrowOsError(n < 0 ? errno : ENOSPC);
+        total += static_cast<unsigned>(n);
+    }
+}
+
+void CFile::Flush()
+{
+    if (::fsync(static_cast<int>(m_hFile)) != 0)
+        ThrowOsError(errno);
+}
+
+void CFile::Close()
+{
+    const int fd = static_cast<int>(m_hFile);
+    m_hFile = -1;
+    if (fd >= 0 && ::close(fd) != 0)
+        ThrowOsError(errno);
+}
+
+void CFile::Abort()
+{
+    if (m_hFile >= 0)
+        ::close(static_cast<int>(m_hFile));
+    m_hFile = -1;
+}
+
+void CFile::Remove(const char* fileName)
+{
+    char path[260];
+    HostPath(fileName, path, sizeof path);
+    if (::unlink(path) != 0) {
+        const int osError = errno;
+        throw CFileException(CFileException::OsErrorToCause(osError), osError, fileName);
+    }
+}
+
+void CFile::Replace(const char* source, const char* target)
+{
+    char from[260], to[260];
+    HostPath(source, from, sizeof from);
+    HostPath(target, to, sizeof to);
+
+    // The owner's write bit stands for the Windows read-only attribute, even for root.
+    struct stat st;
+    if (::stat(to, &st) == 0 && !S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
+        throw CFileException(CFileException::accessDenied, EACCES, target);
+
+    int osError = 0;
+    for (int attempt = 1; attempt <= kReplaceAttempts; ++attempt) {
+        // A file that another CFile holds open cannot be replaced, as on Windows.
+        const int held = ::open(to, O_RDONLY | O_CLOEXEC);
+        osError = 0;
+        if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) != 0)
+            osError = errno;
+        else if (::rename(from, to) != 0)
+            osError = errno;
+        if (held >= 0)
+            ::close(held);
+        if (osError != EWOULDBLOCK)
+            break;
+        if (attempt < kReplaceAttempts)
+            ::usleep(kReplaceRetryDelayUs);
+    }
+    if (osError != 0)
+        throw CFileException(CFileException::OsErrorToCause(osError), osError, target);
+}

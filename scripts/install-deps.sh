@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs, on Debian 12, whatever the build and the tests need and this machine lacks:
+# the MinGW-w64 cross compilers, Wine with its 32-bit part, an X server for headless runs,
+# Windows-like fonts, CMake, GoogleTest's sources and clang with libFuzzer.
+# Does nothing (and needs no network) when everything is already there.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have_cmd i686-w64-mingw32-gcc-posix || need+=(gcc-mingw-w64-i686-posix)
+have_cmd i686-w64-mingw32-windres   || need+=(binutils-mingw-w64-i686)
+have_pkg wine32:i386                || need+=(wine32:i386)
+have_cmd wine                       || need+=(wine)
+have_cmd Xvfb                       || need+=(xvfb)
+have_cmd xauth                      || need+=(xauth)
+have_pkg fonts-wine                 || need+=(fonts-wine)
+have_cmd cmake                      || need+=(cmake)
+have_cmd ninja                      || need+=(ninja-build)
+have_cmd g++                        || need+=(g++)
+have_cmd clang++                    || need+=(clang)
+have_pkg libclang-rt-14-dev         || need+=(libclang-rt-14-dev)
+[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+have_pkg libgtest-dev               || need+=(libgtest-dev)
+have_cmd import                     || need+=(imagemagick)
+have_cmd xdotool                    || true
+
+if [ ${#need[@]} -eq 0 ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=sudo
+else
+    sudo=
+fi
+echo "install-deps: installing ${need[*]}" >&2
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null

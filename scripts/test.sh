@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds the native, fuzz and Windows
+# targets, runs the native tests (with the sanitizers), the fuzzer for a bounded
+# time, and the Windows tests under Wine on an X server of its own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+
+scripts/install-deps.sh
+
+echo "== native build and tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host -j "$(nproc)"
+
+echo "== Windows build"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+
+echo "== Windows tests under Wine"
+. scripts/wine-env.sh
+trap wine_session_stop EXIT
+wine_session_start build/win32/tests/keeper.exe
+ctest --preset win32
+wine_session_stop
+trap - EXIT
+
+echo "== fuzzing the settings file for ${FUZZ_SECONDS} s"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+scripts/fuzz.sh "$FUZZ_SECONDS"
+
+echo "all tests passed"

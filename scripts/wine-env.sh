@@ -1,0 +1,89 @@
+# Sourced by the scripts that run Windows programs: sets up the project's own
+# 32-bit Wine prefix under the build folder (never ~/.wine) and, on request, an X
+# server and the Wine helper processes, all stopped again by wine_session_stop.
+# shellcheck shell=bash
+
+KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$KORVANE_ROOT/build/wineprefix}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all,err+module}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# The locale sets Wine's ANSI code page; 1252 is the one for the French texts.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+# Polls CMD every 50 ms until it succeeds or SECONDS pass.
+wait_for() {
+    local seconds=$1; shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+# The Windows side of drive C, where the program keeps its settings file.
+wine_drive_c() { echo "$WINEPREFIX/drive_c"; }
+
+wine_prefix_init() {
+    if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.korvane-ready" ]; then
+        mkdir -p "$WINEPREFIX"
+        echo "wine: creating the prefix $WINEPREFIX" >&2
+        wineboot -i >/dev/null 2>&1
+        # Without a window manager every hidden window would wait 2 s for one.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.korvane-ready"
+    fi
+}
+
+_korvane_xvfb_pid=
+_korvane_keeper_pid=
+
+# Starts an X server of our own on a free display.
+xvfb_start() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    _korvane_xvfb_pid=$!
+    if ! wait_for 20 test -s "$fdfile"; then
+        echo "Xvfb did not start" >&2
+        rm -f "$fdfile"
+        return 1
+    fi
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+}
+
+# Boots the prefix, starts an X server unless one is asked to use the current
+# display, and starts Wine's helper processes by running a small program that keeps
+# a hidden window open, so that they are not children of whatever runs next.
+wine_session_start() {
+    local keeper=$1
+    wine_prefix_init
+    if [ -z "${KORVANE_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
+        xvfb_start
+    fi
+    local out
+    out=$(mktemp)
+    wine "$keeper" >"$out" 2>&1 </dev/null &
+    _korvane_keeper_pid=$!
+    if ! wait_for 60 grep -q ready "$out"; then
+        echo "Wine did not start: $(cat "$out")" >&2
+        rm -f "$out"
+        return 1
+    fi
+    rm -f "$out"
+}
+
+wine_session_stop() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$_korvane_keeper_pid" ]; then
+        wait "$_korvane_keeper_pid" 2>/dev/null || true
+        _korvane_keeper_pid=
+    fi
+    if [ -n "$_korvane_xvfb_pid" ]; then
+        kill "$_korvane_xvfb_pid" 2>/dev/null || true
+        wait "$_korvane_xvfb_pid" 2>/dev/null || true
+        _korvane_xvfb_pid=
+    fi
+}

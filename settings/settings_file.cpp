@@ -1,0 +1,49 @@
+#include "settings/settings_file.h"
+
+#include "platform/file.h"
+#include "settings/setup_values.h"
+
+bool LoadSettings(SettingsRecord& record)
+{
+    CFile file;
+    if (!file.Open(kSettingsReadPath, CFile::modeRead | CFile::shareDenyWrite))
+        return false;
+    RecordBytes bytes;
+    EncodeRecord(DefaultRecord(), bytes);
+    try {
+        file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
+        file.Close();
+    } catch (const CFileException&) {
+        return false;   // an unreadable file counts as no file
+    }
+    record = DecodeRecord(bytes);
+    return true;
+}
+
+void SaveSettings(const SettingsRecord& record)
+{
+    RecordBytes bytes;
+    EncodeRecord(record, bytes);
+    // Never truncate the settings file itself: a failure halfway would lose the
+    // settings saved before. The new record is complete on disk before it replaces
+    // the old one in a single step.
+    CFile file;
+    try {
+        CFileException error;
+        if (!file.Open(kSettingsTempPath, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite, &error))
+            throw error;
+        file.Write(bytes.data(), static_cast<unsigned>(bytes.size()));
+        file.Flush();
+        file.Close();
+        CFile::Replace(kSettingsTempPath, kSettingsWritePath);
+    } catch (CFileException& error) {
+        file.Abort();
+        try {
+            CFile::Remove(kSettingsTempPath);
+        } catch (const CFileException&) {
+            // not created, or already gone
+        }
+        error.SetFileName(kSettingsWritePath);  // the user knows only the settings file
+        throw;
+    }
+}

@@ -1,0 +1,121 @@
+#include "settings/setup_values.h"
+
+#include <charconv>
+
+#include "res/resource.h"
+
+void SetDefaults(SetupValues& v)
+{
+    v.m_nHeight = 100;
+    v.m_nWidth = 100;
+    v.m_nWorkers = 50;
+    v.m_nSentinels = 10;
+    v.m_nCisterns = 20;
+    v.m_nColorDepthIndex = 0;
+    v.m_nFoodDensity = 3;
+    v.m_nFoodPerPacket = 1500;
+    v.m_bLoadFlag = 0;
+    v.m_nBreedInterval = 1200;
+    v.m_nEnemyBirthInterval = 0;
+    v.m_nMaxEnemies = 20;
+    v.m_nEnemies = 20;
+    v.m_nClans = 3;
+}
+
+void ApplyRecord(const SettingsRecord& r, SetupValues& v)
+{
+    if (r.version != kSettingsVersion)
+        return;
+    // The terrain is at least 20 wide and high, the same floor the dialog enforces.
+    v.m_nHeight = r.height >= 20 ? r.height : 100;
+    v.m_nWidth = r.width >= 20 ? r.width : 100;
+    v.m_nWorkers = r.workers;
+    v.m_nSentinels = r.sentinels;
+    v.m_nCisterns = r.cisterns;
+    v.m_nFoodDensity = r.foodDensity;
+    v.m_nFoodPerPacket = r.foodPerPacket;
+    v.m_nBreedInterval = r.breedInterval;
+    v.m_nEnemies = r.enemies;
+    v.m_nMaxEnemies = r.maxEnemies;
+    v.m_nEnemyBirthInterval = r.enemyBirthInterval;
+    // 8, 16 and 24 bits give the list's entries 0, 1 and 2; the division truncates,
+    // so 12 gives 0 and 0 gives -1 (no entry).
+    v.m_nColorDepthIndex = r.bitsPerPixel / 8 - 1;
+    v.m_nClans = r.clans;
+}
+
+SettingsRecord BuildRecord(const SetupValues& v, std::int32_t speed, std::int32_t workerRatio)
+{
+    SettingsRecord r;
+    r.version = kSettingsVersion;
+    r.height = v.m_nHeight;
+    r.width = v.m_nWidth;
+    // Only the list's three entries have a depth; no entry (-1) is stored as 0.
+    const bool listEntry = v.m_nColorDepthIndex >= 0 && v.m_nColorDepthIndex <= 2;
+    r.bitsPerPixel = listEntry ? v.m_nColorDepthIndex * 8 + 8 : 0;
+    r.foodDensity = v.m_nFoodDensity;
+    r.foodPerPacket = v.m_nFoodPerPacket;
+    r.workers = v.m_nWorkers;
+    r.cisterns = v.m_nCisterns;
+    r.sentinels = v.m_nSentinels;
+    r.speed = speed;
+    r.breedInterval = v.m_nBreedInterval;
+    r.workerRatio = workerRatio;
+    r.enemies = v.m_nEnemies;
+    r.maxEnemies = v.m_nMaxEnemies;
+    r.enemyBirthInterval = v.m_nEnemyBirthInterval;
+    r.clans = static_cast<std::uint8_t>(v.m_nClans);    // the low 8 bits
+    r.loadFlag = v.m_bLoadFlag != 0 ? 1 : 0;
+    return r;
+}
+
+SettingsRecord DefaultRecord()
+{
+    SetupValues values;
+    SetDefaults(values);
+    return BuildRecord(values, kSpeedMin, kWorkerRatioWithoutFile);
+}
+
+namespace {
+constexpr std::int32_t kNoMin = 0, kNoMax = 0;
+}
+
+const TransferRow kTransferTable[kTransferRowCount] = {
+    {IDC_EDIT_HEIGHT, &SetupValues::m_nHeight, TransferRow::kInteger, true, 20, 1000},
+    {IDC_EDIT_WIDTH, &SetupValues::m_nWidth, TransferRow::kInteger, true, 20, 1000},
+    {IDC_EDIT_WORKERS, &SetupValues::m_nWorkers, TransferRow::kInteger, false, kNoMin, kNoMax},
+    {IDC_EDIT_SENTINELS, &SetupValues::m_nSentinels, TransferRow::kInteger, false, kNoMin, kNoMax},
+    {IDC_EDIT_CISTERNS, &SetupValues::m_nCisterns, TransferRow::kInteger, false, kNoMin, kNoMax},
+    {IDC_COMBO_COLOR_DEPTH, &SetupValues::m_nColorDepthIndex, TransferRow::kListIndex, false, kNoMin, kNoMax},
+    {IDC_EDIT_FOOD_DENSITY, &SetupValues::m_nFoodDensity, TransferRow::kInteger, true, 0, 100},
+    {IDC_EDIT_FOOD_PER_PACKET, &SetupValues::m_nFoodPerPacket, TransferRow::kInteger, true, 0, 10000},
+    {IDC_CHECK_LOAD, &SetupValues::m_bLoadFlag, TransferRow::kCheck, false, kNoMin, kNoMax},
+    {IDC_EDIT_BREED_INTERVAL, &SetupValues::m_nBreedInterval, TransferRow::kInteger, true, 0, 100000},
+    {IDC_EDIT_ENEMY_BIRTH, &SetupValues::m_nEnemyBirthInterval, TransferRow::kInteger, false, kNoMin, kNoMax},
+    {IDC_EDIT_MAX_ENEMIES, &SetupValues::m_nMaxEnemies, TransferRow::kInteger, false, kNoMin, kNoMax},
+    {IDC_EDIT_ENEMIES, &SetupValues::m_nEnemies, TransferRow::kInteger, false, kNoMin, kNoMax},
+    // The record keeps one unsigned byte of clans: refuse what it cannot hold.
+    {IDC_EDIT_CLANS, &SetupValues::m_nClans, TransferRow::kInteger, true, 0, 255},
+};
+
+bool ParseInteger(std::string_view text, std::int32_t& value)
+{
+    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    // from_chars takes a minus but not a plus; a sign must be followed by a digit.
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() < '0' || text.front() > '9')
+            return false;
+    }
+    std::int32_t parsed = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, parsed, 10);
+    if (ec != std::errc() || ptr != end)
+        return false;   // not digits, trailing text, or outside 32 bits
+    value = parsed;
+    return true;
+}
