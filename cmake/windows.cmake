@@ -1,1 +1,22 @@
-# Windows-only targets arrive with the dialog.
+# The Windows program: the framework layer, the dialog, the resources and the
+# application, linked into one self-contained executable.
+enable_language(RC)
+
+add_compile_options(-Os -ffunction-sections -fdata-sections)
+
+add_library(framework STATIC
+    platform/wnd.cpp
+    platform/dialog.cpp
+    platform/data_exchange.cpp
+    platform/app.cpp)
+target_link_libraries(framework PUBLIC settings comctl32 user32 gdi32)
+
+add_library(setup_dialog STATIC dialog/setup_dlg.cpp)
+target_link_libraries(setup_dialog PUBLIC framework)
+
+add_executable(korvane-setup WIN32
+    app/setup_app.cpp
+    platform/winmain.cpp
+    res/setup.rc)
+target_link_libraries(korvane-setup PRIVATE setup_dialog)
+target_link_options(korvane-setup PRIVATE -static -s -Wl,--gc-sections)

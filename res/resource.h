@@ -25,6 +25,3 @@
 #define IDC_EDIT_ENEMY_BIRTH        1022
 #define IDC_SLIDER_WORKER_RATIO     1023
 #define IDC_EDIT_CLANS              1024
-
-// The framework's Help command.
-#define ID_HELP                     0xE146

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12, whatever the build and the tests need and this machine lacks:
 # the MinGW-w64 cross compilers, Wine with its 32-bit part, an X server for headless runs,
-# Windows-like fonts, CMake, GoogleTest's sources and clang with libFuzzer.
+# Windows-like fonts, CMake and Ninja, GoogleTest's sources, clang with libFuzzer, and
+# ImageMagick for screenshots.
 # Does nothing (and needs no network) when everything is already there.
 set -euo pipefail
 
@@ -23,9 +24,7 @@ have_cmd g++                        || need+=(g++)
 have_cmd clang++                    || need+=(clang)
 have_pkg libclang-rt-14-dev         || need+=(libclang-rt-14-dev)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-have_pkg libgtest-dev               || need+=(libgtest-dev)
 have_cmd import                     || need+=(imagemagick)
-have_cmd xdotool                    || true
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0

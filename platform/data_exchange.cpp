@@ -1,0 +1,95 @@
+#include "platform/data_exchange.h"
+
+#include <charconv>
+#include <cwchar>
+
+#include "settings/setup_values.h"
+
+namespace {
+
+constexpr const wchar_t kNotAnInteger[] = L"Veuillez entrer un nombre entier.";
+constexpr const wchar_t kOutOfRange[] = L"Veuillez entrer un nombre entier compris entre %d et %d.";
+
+}  // namespace
+
+HWND CDataExchange::PrepareCtrl(int nIDC)
+{
+    m_hWndLastControl = m_pDlgWnd->GetDlgItem(nIDC);
+    m_bEditLastControl = false;
+    return m_hWndLastControl;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int nIDC)
+{
+    HWND hWnd = PrepareCtrl(nIDC);
+    m_bEditLastControl = true;
+    return hWnd;
+}
+
+void CDataExchange::Fail(const wchar_t* message)
+{
+    HWND hDlg = m_pDlgWnd->m_hWnd;
+    wchar_t caption[128];
+    if (::GetWindowTextW(hDlg, caption, 128) == 0)
+        caption[0] = L'\0';
+    ::MessageBoxW(hDlg, message, caption, MB_OK | MB_ICONEXCLAMATION);
+    if (m_hWndLastControl != nullptr) {
+        ::SendMessageA(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWndLastControl), TRUE);
+        if (m_bEditLastControl)
+            ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+    }
+    throw CUserException();
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
+{
+    rControl.m_hWnd = pDX->PrepareCtrl(nIDC);
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
+{
+    HWND hWnd = pDX->PrepareEditCtrl(nIDC);
+    char text[64];
+    if (pDX->m_bSaveAndValidate) {
+        // A text too long for the buffer is no 32-bit integer, whatever it holds.
+        const int length = ::GetWindowTextLengthA(hWnd);
+        std::int32_t parsed = 0;
+        if (length >= static_cast<int>(sizeof text))
+            pDX->Fail(kNotAnInteger);
+        const int copied = ::GetWindowTextA(hWnd, text, sizeof text);
+        if (!ParseInteger(std::string_view(text, static_cast<std::size_t>(copied)), parsed))
+            pDX->Fail(kNotAnInteger);
+        value = parsed;
+    } else {
+        const auto result = std::to_chars(text, text + sizeof text - 1, value);
+        *result.ptr = '\0';
+        ::SetWindowTextA(hWnd, text);
+    }
+}
+
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
+{
+    HWND hWnd = pDX->PrepareCtrl(nIDC);
+    if (pDX->m_bSaveAndValidate)
+        index = static_cast<int>(::SendMessageA(hWnd, CB_GETCURSEL, 0, 0));
+    else
+        ::SendMessageA(hWnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
+{
+    HWND hWnd = pDX->PrepareCtrl(nIDC);
+    if (pDX->m_bSaveAndValidate)
+        value = ::SendMessageA(hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    else
+        ::SendMessageA(hWnd, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
+{
+    if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
+        return;
+    wchar_t message[128];
+    std::swprintf(message, 128, kOutOfRange, minVal, maxVal);
+    pDX->Fail(message);
+}

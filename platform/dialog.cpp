@@ -1,0 +1,200 @@
+#include "platform/dialog.h"
+
+#include <cstring>
+
+#include "platform/app.h"
+#include "platform/file.h"
+
+namespace {
+
+constexpr WORD kDlgInitResourceType = 240;
+
+// Messages whose result a dialog procedure returns itself instead of through
+// DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message)
+{
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return ::GetModuleHandleA(nullptr);
+}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, CDialog::OnOK)
+    ON_COMMAND(IDCANCEL, CDialog::OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+INT_PTR CDialog::DoModal()
+{
+    HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
+    return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent, DialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+    } catch (const CUserException&) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::OnInitDialog()
+{
+    ExecuteDlgInit(m_nIDTemplate);
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(TRUE))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::ExecuteDlgInit(UINT nIDTemplate)
+{
+    HINSTANCE hInst = AfxGetResourceHandle();
+    HRSRC hRes = ::FindResourceA(hInst, MAKEINTRESOURCEA(nIDTemplate), MAKEINTRESOURCEA(kDlgInitResourceType));
+    if (hRes == nullptr)
+        return TRUE;    // no initial data
+    HGLOBAL hData = ::LoadResource(hInst, hRes);
+    const auto* p = static_cast<const BYTE*>(::LockResource(hData));
+    DWORD remaining = ::SizeofResource(hInst, hRes);
+    if (p == nullptr)
+        return FALSE;
+    // Each entry: WORD control id, WORD message, DWORD length, then the bytes.
+    while (remaining >= sizeof(WORD)) {
+        WORD nIDC, message;
+        DWORD length;
+        std::memcpy(&nIDC, p, sizeof nIDC);
+        if (nIDC == 0)
+            return TRUE;
+        if (remaining < 8)
+            return FALSE;
+        std::memcpy(&message, p + 2, sizeof message);
+        std::memcpy(&length, p + 4, sizeof length);
+        p += 8;
+        remaining -= 8;
+        if (length > remaining)
+            return FALSE;
+        // Only strings for a list are meant here, each with its terminating NUL.
+        if ((message == CB_ADDSTRING || message == LB_ADDSTRING) && length > 0 && p[length - 1] == '\0')
+            ::SendDlgItemMessageA(m_hWnd, nIDC, message, 0, reinterpret_cast<LPARAM>(p));
+        else
+            return FALSE;
+        p += length;
+        remaining -= length;
+    }
+    return FALSE;   // no terminating entry
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* pDlg;
+    if (message == WM_INITDIALOG) {
+        pDlg = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+        pDlg->m_hWnd = hWnd;
+    } else {
+        pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+        if (pDlg == nullptr)
+            return FALSE;   // before WM_INITDIALOG: the default processing
+    }
+    return pDlg->HandleMessage(message, wParam, lParam);
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // No exception goes back into the system's code: a file error or any other
+    // failure of a handler is shown to the user and the dialog stays open.
+    LRESULT result = 0;
+    bool handled = false;
+    m_bDefaultProcessing = false;
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            CenterWindow();
+            return OnInitDialog();
+        case WM_NCDESTROY:
+            if (CWinApp* pApp = AfxGetApp(); pApp != nullptr && pApp->m_pMainWnd == this)
+                pApp->m_pMainWnd = nullptr;
+            ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+            m_hWnd = nullptr;
+            return FALSE;
+        case WM_COMMAND:
+            // Menu and button commands go to the dialog's map, then to the application's.
+            if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
+                const UINT nID = LOWORD(wParam);
+                handled = OnCmdMsg(WM_COMMAND, nID, &result);
+                if (!handled && AfxGetApp() != nullptr)
+                    handled = AfxGetApp()->OnCmdMsg(WM_COMMAND, nID, &result);
+            }
+            break;
+        case WM_HELP:
+            // F1: the Help command, for whichever map handles it.
+            handled = OnCmdMsg(WM_COMMAND, ID_HELP, &result) ||
+                      (AfxGetApp() != nullptr && AfxGetApp()->OnCmdMsg(WM_COMMAND, ID_HELP, &result));
+            break;
+        default:
+            handled = OnCmdMsg(message, 0, &result);
+            break;
+        }
+    } catch (const CFileException& e) {
+        wchar_t text[768];
+        e.GetErrorMessage(text, 768);
+        ReportException(text);
+        return TRUE;
+    } catch (const CUserException&) {
+        return TRUE;    // already shown
+    } catch (...) {
+        ReportException(L"Une erreur inattendue a interrompu l'opération.");
+        return TRUE;
+    }
+    if (!handled || m_bDefaultProcessing)
+        return FALSE;
+    if (ReturnsResultDirectly(message))
+        return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+void CDialog::ReportException(const wchar_t* message)
+{
+    wchar_t caption[128];
+    if (::GetWindowTextW(m_hWnd, caption, 128) == 0)
+        caption[0] = L'\0';
+    ::MessageBoxW(m_hWnd, message, caption, MB_OK | MB_ICONEXCLAMATION);
+}

@@ -1,0 +1,62 @@
+#include "platform/wnd.h"
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, AfxSig_end, {nullptr}}};
+    static const AFX_MSGMAP map = {nullptr, entries};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+bool CCmdTarget::OnCmdMsg(UINT message, UINT nID, LRESULT* pResult)
+{
+    for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr; map = map->pBaseMap) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nSig != AfxSig_end; ++e) {
+            if (e->nMessage != message || (message == WM_COMMAND && e->nID != nID))
+                continue;
+            switch (e->nSig) {
+            case AfxSig_vv:
+                (this->*e->pfn.pfn_vv)();
+                *pResult = 0;
+                break;
+            case AfxSig_hv:
+                *pResult = reinterpret_cast<LRESULT>((this->*e->pfn.pfn_hv)());
+                break;
+            case AfxSig_end:
+                break;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void CWnd::CenterWindow()
+{
+    RECT rcWindow, rcArea;
+    ::GetWindowRect(m_hWnd, &rcWindow);
+    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (hOwner != nullptr && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner))
+        ::GetWindowRect(hOwner, &rcArea);
+    else
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+    const int width = rcWindow.right - rcWindow.left;
+    const int height = rcWindow.bottom - rcWindow.top;
+    int x = rcArea.left + (rcArea.right - rcArea.left - width) / 2;
+    int y = rcArea.top + (rcArea.bottom - rcArea.top - height) / 2;
+    if (x < rcArea.left)
+        x = rcArea.left;
+    if (y < rcArea.top)
+        y = rcArea.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CWnd::Default()
+{
+    m_bDefaultProcessing = true;
+    return 0;
+}

@@ -1,0 +1,392 @@
+// The setup dialog's behaviour, run modally in this process on Wine's real controls:
+// what it shows for each settings file, what OK writes, what "Annuler" leaves, how a
+// refused entry or a failed save is handled, and the icon while minimized.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "dialog/setup_dlg.h"
+#include "res/resource.h"
+#include "settings/settings_file.h"
+#include "settings/setup_values.h"
+#include "support/dialog_driver.h"
+#include "support/drive_c.h"
+
+namespace {
+
+using namespace dialog_driver;
+using namespace testing_drive_c;
+
+Bytes Encoded(const SettingsRecord& r)
+{
+    RecordBytes b;
+    EncodeRecord(r, b);
+    return Bytes(b.begin(), b.end());
+}
+
+SettingsRecord SavedRecord()
+{
+    const Bytes bytes = ReadFile(kSettings);
+    EXPECT_EQ(bytes.size(), 72u);
+    RecordBytes b{};
+    std::memcpy(b.data(), bytes.data(), bytes.size() < 72 ? bytes.size() : 72);
+    return DecodeRecord(b);
+}
+
+int SliderPos(HWND hDlg, int id) { return static_cast<int>(SendDlgItemMessageA(hDlg, id, TBM_GETPOS, 0, 0)); }
+int ListSel(HWND hDlg) { return static_cast<int>(SendDlgItemMessageA(hDlg, IDC_COMBO_COLOR_DEPTH, CB_GETCURSEL, 0, 0)); }
+bool Ticked(HWND hDlg) { return SendDlgItemMessageA(hDlg, IDC_CHECK_LOAD, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// What the dialog shows, control by control.
+struct Shown {
+    const char* height;
+    const char* width;
+    const char* workers;
+    const char* sentinels;
+    const char* cisterns;
+    int listIndex;
+    const char* density;
+    const char* perPacket;
+    const char* breed;
+    const char* enemyBirths;
+    const char* maxEnemies;
+    const char* enemies;
+    const char* clans;
+    int speed;
+    int workerRatio;
+};
+
+const Shown kDefaultsShown = {"100", "100", "50", "10", "20", 0, "3", "1500", "1200", "0", "20", "20", "3", 1, 75};
+
+void ExpectShown(HWND h, const Shown& e)
+{
+    EXPECT_EQ(ItemText(h, IDC_EDIT_HEIGHT), e.height);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_WIDTH), e.width);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_WORKERS), e.workers);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_SENTINELS), e.sentinels);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_CISTERNS), e.cisterns);
+    EXPECT_EQ(ListSel(h), e.listIndex);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_FOOD_DENSITY), e.density);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_FOOD_PER_PACKET), e.perPacket);
+    EXPECT_FALSE(Ticked(h)) << "the load box starts unticked";
+    EXPECT_EQ(ItemText(h, IDC_EDIT_BREED_INTERVAL), e.breed);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_ENEMY_BIRTH), e.enemyBirths);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_MAX_ENEMIES), e.maxEnemies);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_ENEMIES), e.enemies);
+    EXPECT_EQ(ItemText(h, IDC_EDIT_CLANS), e.clans);
+    EXPECT_EQ(SliderPos(h, IDC_SLIDER_SPEED), e.speed);
+    EXPECT_EQ(SliderPos(h, IDC_SLIDER_WORKER_RATIO), e.workerRatio);
+}
+
+SettingsRecord ValidRecord()
+{
+    SettingsRecord r = DefaultRecord();
+    r.height = 300;
+    r.width = 200;
+    r.bitsPerPixel = 16;
+    r.speed = 4;
+    r.workerRatio = 60;
+    r.clans = 7;
+    r.loadFlag = 1;
+    return r;
+}
+
+class SetupDialog : public ::testing::Test {
+protected:
+    CleanDriveC m_drive;
+};
+
+// Opening the dialog on each kind of file, then OK without a change.
+TEST_F(SetupDialog, ShowsTheFileAndOkWritesWhatItShowed)
+{
+    const struct {
+        const char* name;
+        bool file;
+        std::function<void(SettingsRecord&)> edit;  // on ValidRecord()
+        Shown shown;
+        std::function<void(SettingsRecord&)> saved;  // on the record built from kDefaultsShown
+    } cases[] = {
+        {"no file", false, nullptr, kDefaultsShown, [](SettingsRecord&) {}},
+        {"typical file", true, [](SettingsRecord&) {},
+         {"300", "200", "50", "10", "20", 1, "3", "1500", "1200", "0", "20", "20", "7", 4, 60},
+         [](SettingsRecord& r) { r.height = 300; r.width = 200; r.bitsPerPixel = 16; r.speed = 4; r.workerRatio = 60; r.clans = 7; }},
+        {"version 7 keeps the values but not the sliders", true, [](SettingsRecord& r) { r.version = 7; r.speed = 5; r.workerRatio = 40; },
+         {"100", "100", "50", "10", "20", 0, "3", "1500", "1200", "0", "20", "20", "3", 5, 40},
+         [](SettingsRecord& r) { r.speed = 5; r.workerRatio = 40; }},
+        {"sliders below their range", true, [](SettingsRecord& r) { r.speed = 0; r.workerRatio = 0; },
+         {"300", "200", "50", "10", "20", 1, "3", "1500", "1200", "0", "20", "20", "7", 1, 1},
+         [](SettingsRecord& r) { r.height = 300; r.width = 200; r.bitsPerPixel = 16; r.speed = 1; r.workerRatio = 1; r.clans = 7; }},
+        {"sliders above their range", true, [](SettingsRecord& r) { r.speed = 25; r.workerRatio = 500; },
+         {"300", "200", "50", "10", "20", 1, "3", "1500", "1200", "0", "20", "20", "7", 10, 100},
+         [](SettingsRecord& r) { r.height = 300; r.width = 200; r.bitsPerPixel = 16; r.speed = 10; r.workerRatio = 100; r.clans = 7; }},
+        {"depth 32: no entry, saved as 0; height 20 stays 20", true, [](SettingsRecord& r) { r.bitsPerPixel = 32; r.height = 20; r.width = 21; },
+         {"20", "21", "50", "10", "20", -1, "3", "1500", "1200", "0", "20", "20", "7", 4, 60},
+         [](SettingsRecord& r) { r.height = 20; r.width = 21; r.bitsPerPixel = 0; r.speed = 4; r.workerRatio = 60; r.clans = 7; }},
+        {"depth 12 shows 8 and saves 8; negatives as they are", true,
+         [](SettingsRecord& r) { r.bitsPerPixel = 12; r.workers = -5; r.enemyBirthInterval = -1; },
+         {"300", "200", "-5", "10", "20", 0, "3", "1500", "1200", "-1", "20", "20", "7", 4, 60},
+         [](SettingsRecord& r) { r.height = 300; r.width = 200; r.workers = -5; r.enemyBirthInterval = -1; r.speed = 4; r.workerRatio = 60; r.clans = 7; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CleanDriveC::Clear();
+        if (c.file) {
+            SettingsRecord r = ValidRecord();
+            c.edit(r);
+            Bytes bytes = Encoded(r);
+            std::memset(&bytes[16], 0xAA, 8);   // reserved bytes the dialog must not carry over
+            WriteFile(kSettings, bytes);
+        }
+        CSetupDlg dlg;
+        const Outcome out = RunModal(dlg, {
+            [&](HWND h) {
+                ExpectShown(h, c.shown);
+                EXPECT_EQ(::GetFocus(), ::GetDlgItem(h, IDOK)) << "the focus starts on OK";
+                Click(h, IDOK);
+            },
+        });
+        EXPECT_EQ(out.result, IDOK);
+        EXPECT_TRUE(out.messages.empty());
+        SettingsRecord expected = DefaultRecord();
+        c.saved(expected);
+        EXPECT_EQ(ReadFile(kSettings), Encoded(expected));
+        EXPECT_FALSE(Exists(kTemp));
+    }
+}
+
+TEST_F(SetupDialog, TypicalRunSavesTheChangedClansAndTheTickedBox)
+{
+    WriteFile(kSettings, Encoded(ValidRecord()));
+    CSetupDlg dlg;
+    const Outcome out = RunModal(dlg, {
+        [](HWND h) {
+            SetItemText(h, IDC_EDIT_CLANS, "5");
+            SetItemText(h, IDC_EDIT_WORKERS, "  -12 ");
+            SendDlgItemMessageA(h, IDC_COMBO_COLOR_DEPTH, CB_SETCURSEL, 2, 0);
+            SendDlgItemMessageA(h, IDC_CHECK_LOAD, BM_SETCHECK, BST_CHECKED, 0);
+            SendDlgItemMessageA(h, IDC_SLIDER_SPEED, TBM_SETPOS, TRUE, 9);
+            SendDlgItemMessageA(h, IDC_SLIDER_WORKER_RATIO, TBM_SETPOS, TRUE, 33);
+            Click(h, IDOK);
+        },
+    });
+    EXPECT_EQ(out.result, IDOK);
+    const SettingsRecord r = SavedRecord();
+    EXPECT_EQ(r.version, 3);
+    EXPECT_EQ(r.height, 300);
+    EXPECT_EQ(r.clans, 5);
+    EXPECT_EQ(r.workers, -12);
+    EXPECT_EQ(r.bitsPerPixel, 24);
+    EXPECT_EQ(r.loadFlag, 1);
+    EXPECT_EQ(r.speed, 9);
+    EXPECT_EQ(r.workerRatio, 33);
+}
+
+// Every way of leaving without OK, with and without a file: nothing is written.
+TEST_F(SetupDialog, CancelLeavesTheFileAsItWas)
+{
+    const struct { const char* name; std::function<void(HWND)> leave; } ways[] = {
+        {"Annuler", [](HWND h) { Click(h, IDCANCEL); }},
+        {"Esc", [](HWND) { PressKey(VK_ESCAPE); }},
+        {"close box", [](HWND h) { ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const bool withFile : {false, true}) {
+        for (const auto& way : ways) {
+            SCOPED_TRACE(std::string(way.name) + (withFile ? ", with a file" : ", without a file"));
+            CleanDriveC::Clear();
+            Bytes original = Encoded(ValidRecord());
+            original.resize(80, 0x5C);      // a longer file, byte for byte
+            if (withFile)
+                WriteFile(kSettings, original);
+            CSetupDlg dlg;
+            const Outcome out = RunModal(dlg, {
+                [](HWND h) {
+                    SetItemText(h, IDC_EDIT_HEIGHT, "500");
+                    SetItemText(h, IDC_EDIT_WIDTH, "abc");
+                    ::SetFocus(::GetDlgItem(h, IDC_EDIT_HEIGHT));
+                },
+                way.leave,
+            });
+            EXPECT_EQ(out.result, IDCANCEL);
+            EXPECT_TRUE(out.messages.empty());
+            EXPECT_EQ(Exists(kSettings), withFile);
+            if (withFile) {
+                EXPECT_EQ(ReadFile(kSettings), original);
+            }
+            EXPECT_FALSE(Exists(kTemp));
+        }
+    }
+}
+
+TEST_F(SetupDialog, EnterPressesOk)
+{
+    CSetupDlg dlg;
+    const Outcome out = RunModal(dlg, {
+        [](HWND h) {
+            EXPECT_EQ(LOWORD(SendMessageA(h, DM_GETDEFID, 0, 0)), IDOK);
+            SetItemText(h, IDC_EDIT_SENTINELS, "44");
+            ::SetFocus(::GetDlgItem(h, IDC_EDIT_SENTINELS));
+        },
+        [](HWND) { PressKey(VK_RETURN); },
+    });
+    EXPECT_EQ(out.result, IDOK);
+    EXPECT_EQ(SavedRecord().sentinels, 44);
+}
+
+// A refused entry: the message, the focus on the field with its text selected and
+// kept, nothing written, the dialog still open; the corrected entry then goes through.
+TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
+{
+    const struct { int id; const char* text; const wchar_t* message; } cases[] = {
+        {IDC_EDIT_WIDTH, "abc", L"Veuillez entrer un nombre entier."},
+        {IDC_EDIT_WORKERS, "12abc", L"Veuillez entrer un nombre entier."},
+        {IDC_EDIT_CISTERNS, "99999999999", L"Veuillez entrer un nombre entier."},
+        {IDC_EDIT_ENEMIES, "", L"Veuillez entrer un nombre entier."},
+        {IDC_EDIT_HEIGHT, "1001", L"Veuillez entrer un nombre entier compris entre 20 et 1000."},
+        {IDC_EDIT_HEIGHT, "19", L"Veuillez entrer un nombre entier compris entre 20 et 1000."},
+        {IDC_EDIT_FOOD_DENSITY, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 100."},
+        {IDC_EDIT_FOOD_PER_PACKET, "10001", L"Veuillez entrer un nombre entier compris entre 0 et 10000."},
+        {IDC_EDIT_BREED_INTERVAL, "100001", L"Veuillez entrer un nombre entier compris entre 0 et 100000."},
+        {IDC_EDIT_CLANS, "256", L"Veuillez entrer un nombre entier compris entre 0 et 255."},
+        {IDC_EDIT_CLANS, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 255."},
+    };
+    const Bytes original = Encoded(ValidRecord());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.id) + " \"" + c.text + "\"");
+        CleanDriveC::Clear();
+        WriteFile(kSettings, original);
+        CSetupDlg dlg;
+        const Outcome out = RunModal(dlg, {
+            [&](HWND h) {
+                SetItemText(h, c.id, c.text);
+                Click(h, IDOK);
+            },
+            [&](HWND h) {
+                EXPECT_EQ(::GetFocus(), ::GetDlgItem(h, c.id));
+                EXPECT_EQ(ItemText(h, c.id), c.text);
+                DWORD start = 1, end = 0;
+                SendDlgItemMessageA(h, c.id, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+                EXPECT_EQ(start, 0u);
+                EXPECT_EQ(end, std::strlen(c.text));
+                EXPECT_EQ(ReadFile(kSettings), original) << "nothing written while the dialog is open";
+                SetItemText(h, c.id, "20");
+                Click(h, IDOK);
+            },
+        });
+        ASSERT_EQ(out.messages.size(), 1u);
+        EXPECT_EQ(out.messages[0], c.message);
+        EXPECT_EQ(out.result, IDOK) << "the corrected entry is accepted";
+        EXPECT_FALSE(out.timedOut);
+    }
+}
+
+// A save that fails: the error names the file, the dialog stays open, the old file
+// is untouched; once the cause is gone, OK saves.
+TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
+{
+    const Bytes original = Encoded(ValidRecord());
+    for (const bool readOnly : {true, false}) {
+        SCOPED_TRACE(readOnly ? "read-only file" : "file held open without sharing");
+        CleanDriveC::Clear();
+        WriteFile(kSettings, original);
+        if (readOnly)
+            SetReadOnly(kSettings, true);
+        auto held = readOnly ? nullptr : std::make_unique<HeldOpen>(kSettings);
+        CSetupDlg dlg;
+        const Outcome out = RunModal(dlg, {
+            [](HWND h) {
+                SetItemText(h, IDC_EDIT_CLANS, "9");
+                Click(h, IDOK);
+            },
+            [&](HWND h) {
+                EXPECT_EQ(ItemText(h, IDC_EDIT_CLANS), "9");
+                EXPECT_FALSE(Exists(kTemp));
+                held.reset();
+                SetReadOnly(kSettings, false);
+                EXPECT_EQ(ReadFile(kSettings), original);
+                Click(h, IDOK);
+            },
+        });
+        ASSERT_EQ(out.messages.size(), 1u);
+        EXPECT_NE(out.messages[0].find(L"C:\\korvane.ini"), std::wstring::npos) << std::string(out.messages[0].begin(), out.messages[0].end());
+        if (readOnly) {
+            EXPECT_NE(out.messages[0].find(L"L'accès au fichier C:\\korvane.ini a été refusé."), std::wstring::npos);
+        }
+        EXPECT_EQ(out.result, IDOK);
+        EXPECT_EQ(SavedRecord().clans, 9);
+    }
+}
+
+// While minimized the dialog draws its icon centred: (client - icon + 1) / 2,
+// truncated toward zero. Wine gives a minimized window no client area and no
+// WM_PAINT, so the drawing is checked in a bitmap of each size.
+TEST_F(SetupDialog, MinimizedIconIsDrawnAtTheCentre)
+{
+    CSetupDlg dlg;
+    const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP_ICON));
+    ASSERT_NE(icon, nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC ref = CreateCompatibleDC(screen);
+    HBITMAP refBitmap = CreateCompatibleBitmap(screen, cx, cy);
+    SelectObject(ref, refBitmap);
+    RECT all = {0, 0, cx, cy};
+    FillRect(ref, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIcon(ref, 0, 0, icon);
+
+    const struct { int width, height, x, y; } cases[] = {
+        {100, 80, 34, 24}, {33, 33, 1, 1}, {32, 32, 0, 0}, {37, 40, 3, 4}, {0, 0, -15, -15}, {10, 31, -10, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        const int w = c.width + 64, h = c.height + 64;   // room around the client area
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+        SelectObject(dc, bitmap);
+        RECT whole = {0, 0, w, h};
+        FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetViewportOrgEx(dc, 32, 32, nullptr);       // the client area starts at (32, 32)
+        dlg.DrawMinimizedIcon(dc, RECT{0, 0, c.width, c.height});
+        SetViewportOrgEx(dc, 0, 0, nullptr);
+        int differences = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int ix = x - 32 - c.x, iy = y - 32 - c.y;
+                const COLORREF want = (ix >= 0 && iy >= 0 && ix < cx && iy < cy) ? GetPixel(ref, ix, iy) : RGB(255, 255, 255);
+                differences += GetPixel(dc, x, y) != want;
+            }
+        EXPECT_EQ(differences, 0);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(ref);
+    DeleteObject(refBitmap);
+    ReleaseDC(nullptr, screen);
+
+    // The same icon is the window's, and the drag icon while minimized.
+    const Outcome out = RunModal(dlg, {
+        [&](HWND h) {
+            EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(h, WM_QUERYDRAGICON, 0, 0)), icon);
+            EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, ICON_BIG, 0)), icon);
+            EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, ICON_SMALL, 0)), icon);
+            ShowWindow(h, SW_MINIMIZE);
+            EXPECT_TRUE(IsIconic(h));
+            UpdateWindow(h);
+            SendMessageA(h, WM_PAINT, 0, 0);    // paints through the minimized branch without harm
+            Click(h, IDCANCEL);
+        },
+    });
+    EXPECT_EQ(out.result, IDCANCEL);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&icc);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
