@@ -1,0 +1,386 @@
+// The dialog as the system creates it from template 102: every control in order
+// with its class, text, styles and rectangle, the tab order, the default button,
+// the list's entries and the texts with accents.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "dialog/setup_dlg.h"
+#include "res/resource.h"
+#include "support/dialog_driver.h"
+#include "support/drive_c.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace dialog_driver;
+
+// Every control also has WS_CHILD | WS_VISIBLE.
+struct TemplateRow {
+    int id;
+    const char* cls;
+    const wchar_t* text;    // nullptr: checked apart
+    RECT dlu;               // x, y, width, height in dialog units
+    DWORD style;
+};
+
+#define ROW(id, cls, text, x, y, w, h, style) {id, cls, text, {x, y, w, h}, style}
+const TemplateRow kTemplate[] = {
+    ROW(IDOK, "Button", L"OK", 333, 6, 45, 14, BS_DEFPUSHBUTTON | WS_TABSTOP),
+    ROW(IDCANCEL, "Button", L"Annuler", 334, 22, 44, 14, BS_PUSHBUTTON | WS_TABSTOP),
+    ROW(1000, "Edit", L"", 70, 16, 36, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Static", L"Hauteur", 20, 17, 26, 13, SS_LEFT | WS_GROUP),
+    ROW(-1, "Static", L"Largeur", 20, 35, 40, 8, SS_LEFT | WS_GROUP),
+    ROW(1001, "Edit", L"", 70, 31, 36, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Static", L"Bits par pixel", 148, 75, 40, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Static", L"Ouvrières", 20, 68, 35, 8, SS_LEFT | WS_GROUP),
+    ROW(1005, "Edit", L"", 70, 66, 36, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Static", L"Sentinelles", 20, 90, 35, 8, SS_LEFT | WS_GROUP),
+    ROW(1006, "Edit", L"", 70, 86, 36, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Static", L"Citernes", 20, 106, 40, 8, SS_LEFT | WS_GROUP),
+    ROW(1008, "Edit", L"", 70, 105, 36, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(1012, "ComboBox", L"", 201, 72, 36, 34, CBS_DROPDOWNLIST | WS_VSCROLL | WS_GROUP | WS_TABSTOP),
+    ROW(-1, "Static", L"Densité", 155, 17, 35, 8, SS_LEFT | WS_GROUP),
+    ROW(1009, "Edit", L"", 217, 14, 29, 14, WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Button", L"Nourriture", 145, 6, 111, 47, BS_GROUPBOX | WS_GROUP),
+    ROW(-1, "Button", L"Fourmis", 12, 57, 113, 72, BS_GROUPBOX),
+    ROW(-1, "Button", L"Configuration du terrain", 13, 6, 112, 44, BS_GROUPBOX),
+    ROW(-1, "Static", L"Quantité par paquet", 151, 33, 64, 11, SS_LEFT | WS_GROUP),
+    ROW(1010, "Edit", L"", 217, 33, 29, 14, WS_BORDER | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Button", L"Graphique", 145, 62, 111, 53, BS_GROUPBOX | WS_GROUP),
+    ROW(-1, "Static", L"vitesse", 148, 90, 22, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Static", nullptr, 143, 243, 112, 18, SS_CENTER | SS_CENTERIMAGE | WS_BORDER),
+    ROW(-1, "Static", nullptr, 339, 65, 21, 20, SS_ICON | SS_SUNKEN | WS_BORDER),
+    ROW(1017, "msctls_trackbar32", L"Slider1", 183, 90, 61, 14, TBS_AUTOTICKS | WS_TABSTOP),
+    ROW(-1, "Static", L"max", 179, 105, 14, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Static", L"min", 231, 105, 12, 8, SS_LEFT | WS_GROUP),
+    ROW(1018, "Button", L"Charger kv", 330, 47, 48, 10, BS_AUTOCHECKBOX | WS_TABSTOP),
+    ROW(1019, "Edit", L"", 154, 148, 46, 12, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Static", L"Freq de reproduction en tours", 153, 138, 95, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Button", L"Ennemis", 12, 139, 113, 77, BS_GROUPBOX),
+    ROW(-1, "Static", L"Nombre d'ennemis", 20, 154, 59, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Static", L"Max. ennemis", 20, 171, 44, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Static", L"Freq. des naissances en tours", 20, 186, 95, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Button", L"Reine et Larves", 145, 127, 111, 91, BS_GROUPBOX),
+    ROW(1020, "Edit", L"", 93, 152, 32, 12, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(1021, "Edit", L"", 93, 170, 32, 12, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(1022, "Edit", L"", 32, 198, 51, 13, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+    ROW(-1, "Static", L"Pourcentage d'ouvrier dans larves", 153, 166, 96, 16, SS_LEFT | WS_GROUP),
+    ROW(1023, "msctls_trackbar32", L"Slider2", 154, 186, 95, 19, TBS_AUTOTICKS | WS_TABSTOP),
+    ROW(-1, "Static", L"100", 233, 204, 15, 8, SS_LEFT | WS_GROUP),
+    ROW(-1, "Static", L"0", 157, 204, 12, 10, SS_LEFT | WS_GROUP),
+    ROW(-1, "Button", L"Clans", 273, 99, 105, 96, BS_GROUPBOX),
+    ROW(-1, "Static", L"Nombre de Clans", 282, 116, 55, 8, SS_LEFT | WS_GROUP),
+    ROW(1024, "Edit", L"", 347, 114, 18, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL),
+};
+#undef ROW
+
+// The dialog template resource as written: DLGTEMPLATEEX and its items.
+struct ParsedItem {
+    DWORD style, exStyle;
+    short x, y, cx, cy;
+    int id;
+    std::wstring cls, text;     // a class by atom becomes its name; a text by ordinal "#n"
+};
+struct ParsedTemplate {
+    DWORD style = 0, exStyle = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    std::wstring caption, font;
+    WORD pointSize = 0;
+    std::vector<ParsedItem> items;
+};
+
+ParsedTemplate ParseTemplate()
+{
+    ParsedTemplate t;
+    HRSRC res = FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_SETUP_DIALOG), MAKEINTRESOURCEA(5));
+    const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
+    const BYTE* p = base;
+    auto word = [&p] { WORD v; memcpy(&v, p, 2); p += 2; return v; };
+    auto dword = [&p] { DWORD v; memcpy(&v, p, 4); p += 4; return v; };
+    // A string, or an ordinal: a class's atom becomes its name, another number "#n".
+    auto text = [&p, &word](bool isClass = false) -> std::wstring {
+        WORD first;
+        memcpy(&first, p, 2);
+        if (first == 0xFFFF) {
+            p += 2;
+            const WORD ordinal = word();
+            const wchar_t* atoms[] = {L"Button", L"Edit", L"Static", L"ListBox", L"ScrollBar", L"ComboBox"};
+            if (isClass && ordinal >= 0x80 && ordinal <= 0x85)
+                return atoms[ordinal - 0x80];
+            return L"#" + std::to_wstring(ordinal);
+        }
+        std::wstring s;
+        for (WORD c; (c = word()) != 0;)
+            s += static_cast<wchar_t>(c);
+        return s;
+    };
+    EXPECT_EQ(word(), 1);           // DLGTEMPLATEEX
+    EXPECT_EQ(word(), 0xFFFF);
+    dword();                        // help id
+    t.exStyle = dword();
+    t.style = dword();
+    const WORD count = word();
+    t.x = static_cast<short>(word()); t.y = static_cast<short>(word());
+    t.cx = static_cast<short>(word()); t.cy = static_cast<short>(word());
+    EXPECT_EQ(text(), L"") << "no menu";
+    EXPECT_EQ(text(), L"") << "the standard dialog class";
+    t.caption = text();
+    t.pointSize = word();
+    word(); p += 2;                 // weight, italic, charset
+    t.font = text();
+    for (WORD i = 0; i < count; ++i) {
+        p = base + ((p - base + 3) & ~3);
+        ParsedItem item;
+        dword();                    // help id
+        item.exStyle = dword();
+        item.style = dword();
+        item.x = static_cast<short>(word()); item.y = static_cast<short>(word());
+        item.cx = static_cast<short>(word()); item.cy = static_cast<short>(word());
+        item.id = static_cast<int>(dword());
+        item.cls = text(true);
+        item.text = text();
+        p += word();                // creation data
+        t.items.push_back(item);
+    }
+    return t;
+}
+
+std::wstring Wide(const char* s) { return std::wstring(s, s + strlen(s)); }
+
+TEST(DialogTemplateResource, EveryControlAsTheTableGivesIt)
+{
+    const ParsedTemplate t = ParseTemplate();
+    EXPECT_EQ(t.style, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
+                                          DS_3DLOOK | DS_SETFOREGROUND));
+    EXPECT_EQ(t.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
+    EXPECT_EQ(t.x, 0); EXPECT_EQ(t.y, 0); EXPECT_EQ(t.cx, 392); EXPECT_EQ(t.cy, 268);
+    EXPECT_EQ(t.caption, L"Korvane Setup 1.03 bêta");
+    EXPECT_EQ(t.font, L"MS Sans Serif");
+    EXPECT_EQ(t.pointSize, 8);
+    ASSERT_EQ(t.items.size(), std::size(kTemplate));
+    for (std::size_t i = 0; i < t.items.size(); ++i) {
+        SCOPED_TRACE("control #" + std::to_string(i + 1));
+        const ParsedItem& a = t.items[i];
+        const TemplateRow& e = kTemplate[i];
+        EXPECT_EQ(a.id, e.id);
+        EXPECT_EQ(_wcsicmp(a.cls.c_str(), Wide(e.cls).c_str()), 0) << "class";
+        EXPECT_EQ(a.style, e.style | WS_CHILD | WS_VISIBLE) << std::hex << "style 0x" << a.style;
+        EXPECT_EQ(a.exStyle, 0u);
+        EXPECT_EQ(a.x, e.dlu.left); EXPECT_EQ(a.y, e.dlu.top);
+        EXPECT_EQ(a.cx, e.dlu.right); EXPECT_EQ(a.cy, e.dlu.bottom);
+        if (e.text != nullptr) {
+            EXPECT_EQ(a.text, e.text);
+        }
+    }
+    EXPECT_EQ(t.items[24].text, L"#" + std::to_wstring(IDI_APP_ICON)) << "the icon control shows icon 133";
+}
+
+// The controls as the system created them. It adjusts a few styles on creation:
+// with DS_3DLOOK a WS_BORDER becomes the sunken WS_EX_CLIENTEDGE, and a combo box
+// hands WS_VSCROLL to its list. Positions and sizes are converted separately.
+void CheckCreatedControls(HWND hDlg)
+{
+    HWND child = GetWindow(hDlg, GW_CHILD);
+    int row = 0;
+    for (; child != nullptr && row < static_cast<int>(std::size(kTemplate)); child = GetWindow(child, GW_HWNDNEXT), ++row) {
+        const TemplateRow& e = kTemplate[row];
+        SCOPED_TRACE("control #" + std::to_string(row + 1));
+        char cls[64];
+        GetClassNameA(child, cls, sizeof cls);
+        EXPECT_STRCASEEQ(cls, e.cls);
+        EXPECT_EQ(GetDlgCtrlID(child), e.id);
+
+        DWORD expectedStyle = e.style | WS_CHILD | WS_VISIBLE;
+        if (expectedStyle & WS_BORDER) {
+            expectedStyle &= ~WS_BORDER;
+            EXPECT_TRUE(GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+        }
+        if (std::string(e.cls) == "ComboBox")
+            expectedStyle &= ~WS_VSCROLL;
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
+        EXPECT_EQ(style, expectedStyle) << std::hex << "style 0x" << style;
+
+        // The edits and the list show values by now; every other text is the template's.
+        const bool showsValue = std::string(e.cls) == "Edit" || std::string(e.cls) == "ComboBox";
+        if (e.text != nullptr && !showsValue) {
+            EXPECT_EQ(Text(child), e.text);
+        }
+
+        RECT mapped = e.dlu;    // each field on its own, as the dialog manager does
+        MapDialogRect(hDlg, &mapped);
+        RECT actual;
+        GetWindowRect(child, &actual);
+        MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&actual), 2);
+        EXPECT_EQ(actual.left, mapped.left);
+        EXPECT_EQ(actual.top, mapped.top);
+        if ((style & SS_TYPEMASK) == SS_ICON && std::string(e.cls) == "Static") {
+            // An icon control takes the size of its icon.
+            continue;
+        }
+        EXPECT_EQ(actual.right - actual.left, mapped.right) << "width";
+        if (std::string(e.cls) == "ComboBox") {
+            // Closed, a drop-down list is as high as its selection field. Open, its
+            // list hangs below it within the template's height, cut to whole entries
+            // (hence the list's scroll bar).
+            SendMessageA(child, CB_SHOWDROPDOWN, TRUE, 0);
+            COMBOBOXINFO info{};
+            info.cbSize = sizeof info;
+            GetComboBoxInfo(child, &info);
+            RECT list;
+            GetWindowRect(info.hwndList, &list);
+            SendMessageA(child, CB_SHOWDROPDOWN, FALSE, 0);
+            MapWindowPoints(nullptr, hDlg, reinterpret_cast<POINT*>(&list), 2);
+            EXPECT_EQ(list.top, actual.bottom);
+            EXPECT_LE(list.bottom, actual.top + mapped.bottom) << "open height";
+            EXPECT_GT(list.bottom - list.top, 2 * (actual.bottom - actual.top) / 3) << "at least one entry shows";
+            EXPECT_TRUE(GetWindowLongA(info.hwndList, GWL_STYLE) & WS_VSCROLL);
+        } else {
+            EXPECT_EQ(actual.bottom - actual.top, mapped.bottom) << "height";
+        }
+    }
+    EXPECT_EQ(row, 46);
+    EXPECT_EQ(child, nullptr) << "more controls than the template's 46";
+}
+
+class DialogTemplate : public ::testing::Test {
+protected:
+    testing_drive_c::CleanDriveC m_drive;
+};
+
+TEST_F(DialogTemplate, ControlsAsTheTemplateGivesThem)
+{
+    CSetupDlg dlg;
+    RunModal(dlg, {
+        [](HWND h) {
+            EXPECT_EQ(Text(h), L"Korvane Setup 1.03 bêta");
+            EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(h, GWL_STYLE)) &
+                          (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+                      static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
+            EXPECT_TRUE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+            EXPECT_EQ(GetMenu(h), nullptr);
+            RECT client, size = {0, 0, 392, 268};
+            GetClientRect(h, &client);
+            MapDialogRect(h, &size);
+            EXPECT_EQ(client.right, size.right);
+            EXPECT_EQ(client.bottom, size.bottom);
+            CheckCreatedControls(h);
+            Click(h, IDCANCEL);
+        },
+    });
+}
+
+TEST_F(DialogTemplate, TabOrderDefaultButtonListAndIcon)
+{
+    CSetupDlg dlg;
+    RunModal(dlg, {
+        [](HWND h) {
+            const int order[] = {IDOK, IDCANCEL, 1000, 1001, 1005, 1006, 1008, 1012, 1009, 1010,
+                                 1017, 1018, 1019, 1020, 1021, 1022, 1023, 1024, IDOK};
+            HWND at = GetDlgItem(h, IDOK);
+            for (std::size_t i = 1; i < std::size(order); ++i) {
+                at = GetNextDlgTabItem(h, at, FALSE);
+                EXPECT_EQ(GetDlgCtrlID(at), order[i]) << "tab stop " << i;
+            }
+            EXPECT_EQ(SendMessageA(h, DM_GETDEFID, 0, 0), MAKELONG(IDOK, DC_HASDEFID));
+
+            HWND list = GetDlgItem(h, IDC_COMBO_COLOR_DEPTH);
+            ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 3);
+            const char* entries[] = {"8", "16", "24"};
+            for (int i = 0; i < 3; ++i) {
+                char text[16] = {};
+                SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                EXPECT_STREQ(text, entries[i]);
+            }
+            EXPECT_FALSE(GetWindowLongA(list, GWL_STYLE) & CBS_SORT);
+            EXPECT_EQ(GetWindowLongA(list, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "cannot be typed into";
+
+            // The icon control shows icon 133; the credit line names product, maker and year.
+            HWND iconCtl = GetWindow(h, GW_CHILD);
+            for (char cls[16]; iconCtl != nullptr; iconCtl = GetWindow(iconCtl, GW_HWNDNEXT)) {
+                GetClassNameA(iconCtl, cls, sizeof cls);
+                if (_stricmp(cls, "Static") == 0 && (GetWindowLongA(iconCtl, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                    break;
+            }
+            ASSERT_NE(iconCtl, nullptr);
+            EXPECT_NE(SendMessageA(iconCtl, STM_GETICON, 0, 0), 0);
+            const std::wstring credit = Text(GetWindow(iconCtl, GW_HWNDPREV));
+            EXPECT_NE(credit.find(L"Korvane Setup"), std::wstring::npos);
+            EXPECT_NE(credit.find(L"2000"), std::wstring::npos);
+
+            // Ranges and ticks of the sliders.
+            HWND speed = GetDlgItem(h, IDC_SLIDER_SPEED), ratio = GetDlgItem(h, IDC_SLIDER_WORKER_RATIO);
+            EXPECT_EQ(SendMessageA(speed, TBM_GETRANGEMIN, 0, 0), 1);
+            EXPECT_EQ(SendMessageA(speed, TBM_GETRANGEMAX, 0, 0), 10);
+            EXPECT_EQ(SendMessageA(ratio, TBM_GETRANGEMIN, 0, 0), 1);
+            EXPECT_EQ(SendMessageA(ratio, TBM_GETRANGEMAX, 0, 0), 100);
+            EXPECT_EQ(SendMessageA(ratio, TBM_GETNUMTICS, 0, 0), 21) << "a tick every 5 from 1 to 100";
+            EXPECT_EQ(SendMessageA(speed, TBM_GETNUMTICS, 0, 0), 10) << "a tick at every position";
+            Click(h, IDCANCEL);
+        },
+    });
+}
+
+// The template's texts exactly as the resources hold them (UTF-16), before the
+// dialog fills its edits.
+TEST_F(DialogTemplate, ResourcesAreFrenchWithTheirAccents)
+{
+    HRSRC dialog = FindResourceExA(nullptr, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_SETUP_DIALOG),
+                                   MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH));
+    EXPECT_NE(dialog, nullptr);
+    EXPECT_NE(FindResourceExA(nullptr, MAKEINTRESOURCEA(240), MAKEINTRESOURCEA(IDD_SETUP_DIALOG),
+                              MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)), nullptr);
+    EXPECT_NE(FindResourceExA(nullptr, MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_APP_ICON),
+                              MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)), nullptr);
+    EXPECT_NE(FindResourceExA(nullptr, MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1),
+                              MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)), nullptr);
+
+    // The dialog's accented labels, read back as Unicode.
+    CSetupDlg dlg;
+    RunModal(dlg, {
+        [](HWND h) {
+            std::vector<std::wstring> texts;
+            for (HWND c = GetWindow(h, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+                texts.push_back(Text(c));
+            for (const wchar_t* want : {L"Ouvrières", L"Densité", L"Quantité par paquet"})
+                EXPECT_NE(std::find(texts.begin(), texts.end(), want), texts.end()) << "missing a label";
+            Click(h, IDCANCEL);
+        },
+    });
+}
+
+// Each initial-data entry: a control, CB_ADDSTRING, a length that includes the
+// terminating NUL, and nothing after the closing 0.
+TEST_F(DialogTemplate, InitialListDataIsWellFormed)
+{
+    HRSRC res = FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_SETUP_DIALOG), MAKEINTRESOURCEA(240));
+    ASSERT_NE(res, nullptr);
+    const auto* p = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
+    const DWORD size = SizeofResource(nullptr, res);
+    const char* expected[] = {"8", "16", "24"};
+    DWORD at = 0;
+    for (const char* text : expected) {
+        ASSERT_LE(at + 8, size);
+        WORD id, msg;
+        DWORD length;
+        memcpy(&id, p + at, 2);
+        memcpy(&msg, p + at + 2, 2);
+        memcpy(&length, p + at + 4, 4);
+        EXPECT_EQ(id, IDC_COMBO_COLOR_DEPTH);
+        EXPECT_EQ(msg, CB_ADDSTRING);
+        EXPECT_EQ(length, strlen(text) + 1);
+        ASSERT_LE(at + 8 + length, size);
+        EXPECT_EQ(p[at + 8 + length - 1], 0);
+        EXPECT_STREQ(reinterpret_cast<const char*>(p + at + 8), text);
+        at += 8 + length;
+    }
+    ASSERT_LE(at + 2, size);
+    EXPECT_EQ(p[at], 0);
+    EXPECT_EQ(p[at + 1], 0);
+}
+
+}  // namespace
