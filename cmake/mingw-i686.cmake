@@ -1,11 +1,17 @@
-# Cross-compiles a 32-bit Windows program with Debian's MinGW-w64. The -posix
-# compilers are the ones GoogleTest builds with; everything is linked statically so
-# the executables need no MinGW DLL. Test executables run through Wine.
+# Cross-compiles a 32-bit Windows program with Debian's MinGW-w64, linked
+# statically so it needs no MinGW DLL. MINGW_THREADS picks the compilers' thread
+# model: "win32" for the program, which is single-threaded and so needs no
+# winpthread; "posix" for the tests, because GoogleTest needs std::mutex.
+# Test executables run through Wine.
+if(NOT DEFINED MINGW_THREADS)
+    set(MINGW_THREADS win32)
+endif()
+
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-${MINGW_THREADS})
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-${MINGW_THREADS})
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

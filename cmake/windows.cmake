@@ -14,6 +14,10 @@ target_link_libraries(framework PUBLIC settings comctl32 user32 gdi32)
 add_library(setup_dialog STATIC dialog/setup_dlg.cpp)
 target_link_libraries(setup_dialog PUBLIC framework)
 
+if(NOT KORVANE_PROGRAM)
+    return()
+endif()
+
 add_executable(korvane-setup WIN32
     app/setup_app.cpp
     platform/winmain.cpp

@@ -1,14 +1,13 @@
 #include "platform/data_exchange.h"
 
 #include <charconv>
-#include <cwchar>
 
+#include "platform/text_builder.h"
 #include "settings/setup_values.h"
 
 namespace {
 
 constexpr const wchar_t kNotAnInteger[] = L"Veuillez entrer un nombre entier.";
-constexpr const wchar_t kOutOfRange[] = L"Veuillez entrer un nombre entier compris entre %d et %d.";
 
 }  // namespace
 
@@ -90,6 +89,6 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
     if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
         return;
     wchar_t message[128];
-    std::swprintf(message, 128, kOutOfRange, minVal, maxVal);
+    CTextBuilder(message, 128) << L"Veuillez entrer un nombre entier compris entre " << minVal << L" et " << maxVal << L".";
     pDX->Fail(message);
 }

@@ -2,9 +2,9 @@
 #include "platform/file.h"
 
 #include <cstring>
-#include <cwchar>
 
 #include "platform/file_system.h"
+#include "platform/text_builder.h"
 
 CFileException::CFileException(int cause, long osError, const char* fileName)
     : m_cause(cause), m_lOsError(osError), m_szFileName()
@@ -23,19 +23,24 @@ void CFileException::SetFileName(const char* fileName)
 
 namespace {
 
-// The sentence for each cause; %ls is the file's name.
-const wchar_t* CauseSentence(int cause)
+// The sentence for each cause, in two parts around the file's name.
+struct Sentence {
+    const wchar_t* before;
+    const wchar_t* after;
+};
+
+Sentence CauseSentence(int cause)
 {
     switch (cause) {
-    case CFileException::fileNotFound: return L"Le fichier %ls est introuvable.";
-    case CFileException::badPath: return L"Le chemin du fichier %ls n'est pas valide.";
-    case CFileException::tooManyOpenFiles: return L"Trop de fichiers sont ouverts pour ouvrir %ls.";
-    case CFileException::accessDenied: return L"L'accès au fichier %ls a été refusé.";
+    case CFileException::fileNotFound: return {L"Le fichier ", L" est introuvable."};
+    case CFileException::badPath: return {L"Le chemin du fichier ", L" n'est pas valide."};
+    case CFileException::tooManyOpenFiles: return {L"Trop de fichiers sont ouverts pour ouvrir ", L"."};
+    case CFileException::accessDenied: return {L"L'accès au fichier ", L" a été refusé."};
     case CFileException::sharingViolation:
-    case CFileException::lockViolation: return L"Le fichier %ls est utilisé par un autre programme.";
-    case CFileException::diskFull: return L"Le disque est plein : le fichier %ls n'a pas pu être écrit.";
-    case CFileException::hardIO: return L"Erreur de lecture ou d'écriture sur le fichier %ls.";
-    default: return L"Une erreur s'est produite sur le fichier %ls.";
+    case CFileException::lockViolation: return {L"Le fichier ", L" est utilisé par un autre programme."};
+    case CFileException::diskFull: return {L"Le disque est plein : le fichier ", L" n'a pas pu être écrit."};
+    case CFileException::hardIO: return {L"Erreur de lecture ou d'écriture sur le fichier ", L"."};
+    default: return {L"Une erreur s'est produite sur le fichier ", L"."};
     }
 }
 
@@ -43,17 +48,13 @@ const wchar_t* CauseSentence(int cause)
 
 void CFileException::GetErrorMessage(wchar_t* buffer, std::size_t count) const
 {
-    if (count == 0)
-        return;
     wchar_t name[260];
     WidenFileName(m_szFileName, name, 260);
     wchar_t reason[256];
     SystemErrorText(m_lOsError, reason, 256);
-    int written = std::swprintf(buffer, count, CauseSentence(m_cause), name);
-    if (written < 0) {
-        buffer[count - 1] = L'\0';
-        return;
-    }
-    if (reason[0] != L'\0' && static_cast<std::size_t>(written) < count)
-        std::swprintf(buffer + written, count - written, L"\n\n%ls", reason);
+    const Sentence sentence = CauseSentence(m_cause);
+    CTextBuilder text(buffer, count);
+    text << sentence.before << name << sentence.after;
+    if (reason[0] != L'\0')
+        text << L"\n\n" << reason;
 }

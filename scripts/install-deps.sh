@@ -12,6 +12,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
 have_cmd i686-w64-mingw32-gcc-posix || need+=(gcc-mingw-w64-i686-posix)
+have_cmd i686-w64-mingw32-g++-win32 || need+=(g++-mingw-w64-i686-win32)
+have_cmd i686-w64-mingw32-gcc-win32 || need+=(gcc-mingw-w64-i686-win32)
 have_cmd i686-w64-mingw32-windres   || need+=(binutils-mingw-w64-i686)
 have_pkg wine32:i386                || need+=(wine32:i386)
 have_cmd wine                       || need+=(wine)

@@ -14,15 +14,17 @@ cmake --preset host >/dev/null
 cmake --build --preset host
 ctest --preset host -j "$(nproc)"
 
-echo "== Windows build"
+echo "== Windows program and tests"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+cmake --preset win32-tests >/dev/null
+cmake --build --preset win32-tests
 
 echo "== Windows tests under Wine"
 . scripts/wine-env.sh
 trap wine_session_stop EXIT
-wine_session_start build/win32/tests/keeper.exe
-ctest --preset win32
+wine_session_start build/win32-tests/tests/keeper.exe
+ctest --preset win32-tests
 wine_session_stop
 trap - EXIT
 
