@@ -1,0 +1,162 @@
+// Starts a dialog program under Wine and watches it from outside, for the scripts:
+//   dialog_probe show <program> <ready-file> <go-file>
+//       waits until the program's dialog is up with its values filled, writes its
+//       window rectangle ("x y width height") to <ready-file>, waits until
+//       <go-file> exists (the screenshot is taken), then presses "Annuler" and
+//       waits for the program to end.
+//   dialog_probe bench <runs> <program> <floor-program>
+//       times each program from process start until its dialog is visible and
+//       filled, alternating the two, and prints the medians and their ratio.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFilledEdit = 1000;   // the height edit; the empty dialog has none
+constexpr DWORD kTimeoutMs = 20000;
+
+std::string WindowsPath(std::string path)
+{
+    if (!path.empty() && path[0] == '/') {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        path = "Z:" + path;
+    }
+    return path;
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    char cls[32];
+    if (pid == search->pid && IsWindowVisible(hWnd) && GetWindow(hWnd, GW_OWNER) == nullptr &&
+        GetClassNameA(hWnd, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Visible, and its values shown if it has any.
+HWND ReadyDialog(DWORD pid)
+{
+    Search search = {pid, nullptr};
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr)
+        return nullptr;
+    HWND edit = GetDlgItem(search.found, kFilledEdit);
+    if (edit != nullptr && SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0) == 0)
+        return nullptr;
+    return search.found;
+}
+
+struct Started {
+    PROCESS_INFORMATION pi;
+    HWND dialog;
+    double ms;
+};
+
+bool Start(const std::string& program, Started& run)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string commandLine = "\"" + program + "\"";
+    LARGE_INTEGER frequency, t0, t1;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&t0);
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.pi)) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), GetLastError());
+        return false;
+    }
+    const DWORD start = GetTickCount();
+    while ((run.dialog = ReadyDialog(run.pi.dwProcessId)) == nullptr) {
+        if (GetTickCount() - start > kTimeoutMs || WaitForSingleObject(run.pi.hProcess, 0) == WAIT_OBJECT_0) {
+            std::fprintf(stderr, "%s showed no dialog\n", program.c_str());
+            return false;
+        }
+        Sleep(1);
+    }
+    QueryPerformanceCounter(&t1);
+    run.ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return true;
+}
+
+bool Cancel(Started& run)
+{
+    PostMessageA(run.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    const bool ended = WaitForSingleObject(run.pi.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
+    if (!ended)
+        TerminateProcess(run.pi.hProcess, 1);
+    CloseHandle(run.pi.hThread);
+    CloseHandle(run.pi.hProcess);
+    return ended;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+int Show(const std::string& program, const std::string& readyFile, const std::string& goFile)
+{
+    Started run;
+    if (!Start(program, run))
+        return 1;
+    // Painted through before anyone looks at it.
+    RedrawWindow(run.dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT rc;
+    GetWindowRect(run.dialog, &rc);
+    if (std::FILE* f = std::fopen(readyFile.c_str(), "w")) {
+        std::fprintf(f, "%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+        std::fclose(f);
+    }
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesA(goFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000)
+        Sleep(20);
+    return Cancel(run) ? 0 : 1;
+}
+
+int Bench(int runs, const std::string& program, const std::string& floor)
+{
+    std::vector<double> ours, bare;
+    for (int i = 0; i < runs + 1; ++i) {
+        Started a, b;
+        if (!Start(program, a) || !Cancel(a) || !Start(floor, b) || !Cancel(b))
+            return 1;
+        if (i == 0)
+            continue;   // the first start of each loads what later ones find ready
+        ours.push_back(a.ms);
+        bare.push_back(b.ms);
+        std::printf("run %2d: setup %7.1f ms, floor %7.1f ms\n", i, a.ms, b.ms);
+    }
+    const double m1 = Median(ours), m2 = Median(bare);
+    std::printf("median over %d runs: setup %.1f ms, floor %.1f ms, ratio %.3f\n", runs, m1, m2, m1 / m2);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "show") == 0)
+        return Show(WindowsPath(argv[2]), WindowsPath(argv[3]), WindowsPath(argv[4]));
+    if (argc == 5 && std::strcmp(argv[1], "bench") == 0)
+        return Bench(std::atoi(argv[2]), WindowsPath(argv[3]), WindowsPath(argv[4]));
+    std::fprintf(stderr, "usage: dialog_probe show <program> <ready-file> <go-file>\n"
+                         "       dialog_probe bench <runs> <program> <floor-program>\n");
+    return 2;
+}
