@@ -25,4 +25,4 @@ add_executable(korvane-setup WIN32
 target_link_libraries(korvane-setup PRIVATE setup_dialog)
 target_link_options(korvane-setup PRIVATE -static -s -Wl,--gc-sections)
 
-add_subdirectory(tests/tools)
+add_subdirectory(tools)

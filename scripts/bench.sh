@@ -15,11 +15,12 @@ cmake --build --preset win32 >/dev/null
 
 . scripts/wine-env.sh
 trap wine_session_stop EXIT
-wine_session_start build/win32/tests/tools/dialog_probe.exe 2>/dev/null || true
+wine_prefix_init
+xvfb_start
 rm -f "$(wine_drive_c)/korvane.ini"
 
 echo "machine: $(nproc) cores, $(wine --version), $(date -u +%Y-%m-%d)"
-tools=$PWD/build/win32/tests/tools
+tools=$PWD/build/win32/tools
 for floor in empty_dialog bare_setup_dialog; do
     echo "== against $floor"
     wine "$tools/dialog_probe.exe" bench "$runs" "$PWD/build/win32/korvane-setup.exe" "$tools/$floor.exe" |

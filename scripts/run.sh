@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the setup program: installs what is missing, builds it, and starts it under
-# Wine on the current display, in the project's own Wine prefix, where OK writes
-# the prefix's C:\korvane.ini. Without a display it shows the dialog on a virtual
+# Wine on the current display, in a Wine prefix of its own (build/wineprefix-run,
+# apart from the tests' throwaway one), where OK writes the prefix's C:\korvane.ini. Without a display it shows the dialog on a virtual
 # one, saves a picture of it, cancels it and prints the picture's path.
 # On Windows, run build\win32\korvane-setup.exe (or any copy of it) as it is.
 set -euo pipefail
@@ -11,6 +11,7 @@ scripts/install-deps.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 >/dev/null
 
+export KORVANE_WINEPREFIX=$PWD/build/wineprefix-run
 . scripts/wine-env.sh
 wine_prefix_init
 settings="$(wine_drive_c)/korvane.ini"

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/setup-dialog.png}")
 program=$PWD/build/win32/korvane-setup.exe
-probe=$PWD/build/win32/tests/tools/dialog_probe.exe
+probe=$PWD/build/win32/tools/dialog_probe.exe
 
 . scripts/wine-env.sh
 wine_prefix_init

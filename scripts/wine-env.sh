@@ -1,10 +1,12 @@
-# Sourced by the scripts that run Windows programs: sets up the project's own
-# 32-bit Wine prefix under the build folder (never ~/.wine) and, on request, an X
-# server and the Wine helper processes, all stopped again by wine_session_stop.
+# Sourced by the scripts that run Windows programs: sets up a 32-bit Wine prefix
+# under the build folder (never ~/.wine; build/wineprefix for the tests unless
+# KORVANE_WINEPREFIX names another) and, on request, an X server and the Wine helper
+# processes, all stopped again by wine_session_stop.
 # shellcheck shell=bash
 
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$KORVANE_ROOT/build/wineprefix}
+# Never the user's own WINEPREFIX: the tests remove C:\korvane.ini there.
+export WINEPREFIX=${KORVANE_WINEPREFIX:-$KORVANE_ROOT/build/wineprefix}
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all,err+module}
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -14,13 +14,6 @@ namespace {
 
 using namespace testing_drive_c;
 
-Bytes Encoded(const SettingsRecord& r)
-{
-    RecordBytes b;
-    EncodeRecord(r, b);
-    return Bytes(b.begin(), b.end());
-}
-
 SettingsRecord Sentinel()
 {
     SettingsRecord r;

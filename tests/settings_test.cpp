@@ -69,26 +69,13 @@ TEST(SettingsRecord, EncodesEveryFieldAtItsOffset)
 
 TEST(SettingsRecord, DecodesEveryFieldFromItsOffset)
 {
-    RecordBytes bytes = kDistinctBytes;
-    const SettingsRecord r = DecodeRecord(bytes);
+    const SettingsRecord r = DecodeRecord(kDistinctBytes);
     const SettingsRecord e = DistinctRecord();
-    EXPECT_EQ(r.version, e.version);
-    EXPECT_EQ(r.height, e.height);
-    EXPECT_EQ(r.width, e.width);
-    EXPECT_EQ(r.bitsPerPixel, e.bitsPerPixel);
-    EXPECT_EQ(r.foodDensity, e.foodDensity);
-    EXPECT_EQ(r.foodPerPacket, e.foodPerPacket);
-    EXPECT_EQ(r.workers, e.workers);
+    EXPECT_EQ(0, std::memcmp(&r, &e, sizeof r)) << "the fields differ";
     EXPECT_EQ(r.cisterns, 36);
     EXPECT_EQ(r.sentinels, 40);
-    EXPECT_EQ(r.speed, e.speed);
-    EXPECT_EQ(r.breedInterval, e.breedInterval);
-    EXPECT_EQ(r.workerRatio, e.workerRatio);
-    EXPECT_EQ(r.enemies, e.enemies);
-    EXPECT_EQ(r.maxEnemies, e.maxEnemies);
-    EXPECT_EQ(r.enemyBirthInterval, e.enemyBirthInterval);
+    EXPECT_EQ(r.maxEnemies, INT32_MIN);
     EXPECT_EQ(r.clans, 200);  // unsigned, not -56
-    EXPECT_EQ(r.loadFlag, 1);
 }
 
 // Values after ApplyRecord, as the dialog would show them.
@@ -210,23 +197,6 @@ TEST(BuildRecord, ConversionsOfListClansAndFlag)
     }
 }
 
-TEST(BuildRecord, DefaultsRoundTripThroughTheFile)
-{
-    // What a first OK writes is what the next start shows.
-    SetupValues original, reloaded;
-    SetDefaults(original);
-    original.m_nHeight = 20;   // the smallest height the dialog lets through
-    original.m_nClans = 255;
-    RecordBytes bytes;
-    EncodeRecord(BuildRecord(original, 10, 100), bytes);
-    SetDefaults(reloaded);
-    const SettingsRecord r = DecodeRecord(bytes);
-    ApplyRecord(r, reloaded);
-    EXPECT_EQ(0, std::memcmp(&original, &reloaded, sizeof original));
-    EXPECT_EQ(r.speed, 10);
-    EXPECT_EQ(r.workerRatio, 100);
-}
-
 TEST(ParseInteger, WholeDecimalIntegersOnly)
 {
     const struct { const char* text; bool ok; std::int32_t value; } cases[] = {
@@ -277,22 +247,6 @@ TEST(TransferTable, RangesAtTheirBoundaries)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Accepted(c.id, c.text), c.accepted) << "control " << c.id << " \"" << c.text << "\"";
-}
-
-TEST(TransferTable, RowsInTransferOrder)
-{
-    const int order[] = {1000, 1001, 1005, 1006, 1008, 1012, 1009, 1010, 1018, 1019, 1022, 1021, 1020, 1024};
-    const std::int32_t SetupValues::*members[] = {
-        &SetupValues::m_nHeight, &SetupValues::m_nWidth, &SetupValues::m_nWorkers, &SetupValues::m_nSentinels,
-        &SetupValues::m_nCisterns, &SetupValues::m_nColorDepthIndex, &SetupValues::m_nFoodDensity,
-        &SetupValues::m_nFoodPerPacket, &SetupValues::m_bLoadFlag, &SetupValues::m_nBreedInterval,
-        &SetupValues::m_nEnemyBirthInterval, &SetupValues::m_nMaxEnemies, &SetupValues::m_nEnemies, &SetupValues::m_nClans};
-    for (int i = 0; i < kTransferRowCount; ++i) {
-        EXPECT_EQ(kTransferTable[i].controlId, order[i]) << "row " << i;
-        EXPECT_TRUE(kTransferTable[i].member == members[i]) << "row " << i;
-    }
-    EXPECT_EQ(kTransferTable[5].kind, TransferRow::kListIndex);
-    EXPECT_EQ(kTransferTable[8].kind, TransferRow::kCheck);
 }
 
 }  // namespace

@@ -1,27 +1,30 @@
 // A clean root of drive C for tests that touch the settings file, and raw access to
 // the files there that does not go through CFile. On Windows (under Wine, in the
-// project's own prefix) this is the real C:\; on POSIX hosts CFile maps drive C to
-// the current directory, so each test gets a fresh directory of its own.
+// project's throwaway prefix) this is the real C:\; on POSIX hosts CFile maps drive
+// C to the current directory, so each test gets a fresh directory of its own.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
+
+#include "settings/settings_record.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <cstdlib>
-#include <filesystem>
 #endif
 
-#include <cstdio>
-
 namespace testing_drive_c {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
 
 #ifdef _WIN32
 inline const char* const kSettings = "C:\\korvane.ini";
@@ -31,25 +34,26 @@ inline const char* const kSettings = "korvane.ini";
 inline const char* const kTemp = "korvane.ini.tmp";
 #endif
 
-using Bytes = std::vector<std::uint8_t>;
+// A record's bytes as the settings file holds them.
+inline Bytes Encoded(const SettingsRecord& record)
+{
+    RecordBytes bytes;
+    EncodeRecord(record, bytes);
+    return Bytes(bytes.begin(), bytes.end());
+}
 
 inline bool Exists(const char* path)
 {
-#ifdef _WIN32
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-#else
-    struct stat st;
-    return ::stat(path, &st) == 0;
-#endif
+    std::error_code ec;
+    return fs::exists(path, ec);
 }
 
+// Read-only as Windows means it: the attribute there, the write bits here.
 inline void SetReadOnly(const char* path, bool readOnly)
 {
-#ifdef _WIN32
-    SetFileAttributesA(path, readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-#else
-    ::chmod(path, readOnly ? 0444 : 0644);
-#endif
+    std::error_code ec;
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    readOnly ? fs::perm_options::remove : fs::perm_options::add, ec);
 }
 
 inline void RemoveAll(const char* path)
@@ -57,47 +61,28 @@ inline void RemoveAll(const char* path)
     if (!Exists(path))
         return;
     SetReadOnly(path, false);
-#ifdef _WIN32
-    if (!DeleteFileA(path))
-        RemoveDirectoryA(path);
-#else
-    std::filesystem::remove_all(path);
-#endif
+    std::error_code ec;
+    fs::remove_all(path, ec);
 }
 
 inline void MakeDirectory(const char* path)
 {
-#ifdef _WIN32
-    CreateDirectoryA(path, nullptr);
-#else
-    ::mkdir(path, 0755);
-#endif
+    std::error_code ec;
+    fs::create_directory(path, ec);
 }
 
 inline void WriteFile(const char* path, const Bytes& bytes)
 {
     RemoveAll(path);
-    std::FILE* f = std::fopen(path, "wb");
-    if (f == nullptr)
-        return;
-    if (!bytes.empty())
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
 }
 
-// The whole content, or nothing for a missing file.
+// The whole content; nothing for a missing file or one that cannot be read.
 inline Bytes ReadFile(const char* path)
 {
-    Bytes bytes;
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr)
-        return bytes;
-    std::uint8_t buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
+    std::ifstream f(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
 // Another program holding the file open and sharing nothing, for as long as it lives.
@@ -110,7 +95,7 @@ public:
 #else
         m_fd = ::open(path, O_RDWR);
         if (m_fd >= 0)
-            flock(m_fd, LOCK_EX);
+            flock(m_fd, LOCK_EX);   // what CFile takes as "shares nothing" here
 #endif
     }
     ~HeldOpen()
@@ -123,19 +108,17 @@ public:
             ::close(m_fd);
 #endif
     }
-    bool IsOpen() const
-    {
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
 #ifdef _WIN32
-        return m_h != INVALID_HANDLE_VALUE;
-#else
-        return m_fd >= 0;
-#endif
-    }
+    bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
 
 private:
-#ifdef _WIN32
     HANDLE m_h = INVALID_HANDLE_VALUE;
 #else
+    bool IsOpen() const { return m_fd >= 0; }
+
+private:
     int m_fd = -1;
 #endif
 };
@@ -146,10 +129,10 @@ public:
     CleanDriveC()
     {
 #ifndef _WIN32
-        char dirTemplate[] = "/tmp/korvane-test-XXXXXX";
-        m_dir = ::mkdtemp(dirTemplate);
-        m_previous = std::filesystem::current_path();
-        std::filesystem::current_path(m_dir);
+        char dir[] = "/tmp/korvane-test-XXXXXX";
+        m_dir = ::mkdtemp(dir);
+        m_previous = fs::current_path();
+        fs::current_path(m_dir);
 #endif
         Clear();
     }
@@ -157,10 +140,13 @@ public:
     {
         Clear();
 #ifndef _WIN32
-        std::filesystem::current_path(m_previous);
-        std::filesystem::remove_all(m_dir);
+        fs::current_path(m_previous);
+        fs::remove_all(m_dir);
 #endif
     }
+    CleanDriveC(const CleanDriveC&) = delete;
+    CleanDriveC& operator=(const CleanDriveC&) = delete;
+
     static void Clear()
     {
         RemoveAll(kSettings);
@@ -169,8 +155,7 @@ public:
 
 private:
 #ifndef _WIN32
-    std::string m_dir;
-    std::filesystem::path m_previous;
+    fs::path m_dir, m_previous;
 #endif
 };
 
