@@ -31,17 +31,21 @@ void CWinApp::SetNamesFromModule()
     const DWORD length = ::GetModuleFileNameA(m_hInstance, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         path[0] = '\0';
-    // The help file is the executable's name with ".hlp", beside it.
-    std::strcpy(m_szHelpFile, path);
-    if (char* dot = std::strrchr(m_szHelpFile, '.'); dot != nullptr && std::strlen(dot) >= 4)
-        std::strcpy(dot, ".hlp");
-    m_pszHelpFilePath = m_szHelpFile;
-
-    const char* name = std::strrchr(path, '\\');
-    std::strcpy(m_szModuleName, name != nullptr ? name + 1 : path);
+    const char* slash = std::strrchr(path, '\\');
+    const char* name = slash != nullptr ? slash + 1 : path;
+    std::strcpy(m_szModuleName, name);
     if (char* dot = std::strrchr(m_szModuleName, '.'))
         *dot = '\0';
     m_pszAppName = m_pszGivenName != nullptr ? m_pszGivenName : m_szModuleName;
+
+    // The help file: the executable's folder and name, with ".hlp".
+    const std::size_t folder = static_cast<std::size_t>(name - path);
+    if (folder + std::strlen(m_szModuleName) + sizeof ".hlp" <= MAX_PATH) {
+        std::memcpy(m_szHelpFile, path, folder);
+        std::strcpy(m_szHelpFile + folder, m_szModuleName);
+        std::strcat(m_szHelpFile, ".hlp");
+    }
+    m_pszHelpFilePath = m_szHelpFile;
 }
 
 BOOL CWinApp::InitInstance()

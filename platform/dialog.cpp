@@ -149,8 +149,6 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             CenterWindow();
             return OnInitDialog();
         case WM_NCDESTROY:
-            if (CWinApp* pApp = AfxGetApp(); pApp != nullptr && pApp->m_pMainWnd == this)
-                pApp->m_pMainWnd = nullptr;
             ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
             m_hWnd = nullptr;
             return FALSE;

@@ -1,5 +1,7 @@
 #include "platform/wnd.h"
 
+#include "platform/app.h"
+
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
     static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, AfxSig_end, {nullptr}}};
@@ -33,6 +35,12 @@ bool CCmdTarget::OnCmdMsg(UINT message, UINT nID, LRESULT* pResult)
         }
     }
     return false;
+}
+
+CWnd::~CWnd()
+{
+    if (CWinApp* pApp = AfxGetApp(); pApp != nullptr && pApp->m_pMainWnd == this)
+        pApp->m_pMainWnd = nullptr;
 }
 
 void CWnd::CenterWindow()

@@ -75,6 +75,9 @@ protected:
 
 class CWnd : public CCmdTarget {
 public:
+    // A window object that is the application's main window stops being it.
+    ~CWnd() override;
+
     HWND m_hWnd = nullptr;
 
     HWND GetSafeHwnd() const { return m_hWnd; }
