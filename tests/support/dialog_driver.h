@@ -91,7 +91,7 @@ inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
         ::PostMessageA(messageBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else if (dialog != nullptr && run->next < run->steps.size()) {
         run->steps[run->next++](dialog);
-    } else if (dialog != nullptr && ++run->ticksAfterLastStep > 100) {
+    } else if (dialog != nullptr && ++run->ticksAfterLastStep > 500) {   // about 5 s
         run->outcome.timedOut = true;
         ::EndDialog(dialog, -2);
     }
