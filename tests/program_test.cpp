@@ -11,48 +11,21 @@
 
 #include "res/resource.h"
 #include "support/drive_c.h"
+#include "support/process_dialogs.h"
 
 namespace {
 
 using namespace testing_drive_c;
+using namespace process_dialogs;
 
 std::string g_program;  // the executable under test, as a Windows path
 
 constexpr DWORD kTimeoutMs = 10000;
 
-struct Windows {
-    HWND dialog = nullptr;
-    HWND messageBox = nullptr;
-};
-
-struct FindArgs {
-    DWORD pid;
-    Windows* found;
-};
-
-BOOL CALLBACK FindOfProcess(HWND hWnd, LPARAM lParam)
-{
-    auto* args = reinterpret_cast<FindArgs*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    char cls[32];
-    if (pid != args->pid || !IsWindowVisible(hWnd) || !GetClassNameA(hWnd, cls, sizeof cls) || strcmp(cls, "#32770") != 0)
-        return TRUE;
-    (GetWindow(hWnd, GW_OWNER) != nullptr ? args->found->messageBox : args->found->dialog) = hWnd;
-    return TRUE;
-}
-
 // A running copy of the program.
 class Program {
 public:
-    Program()
-    {
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        std::string commandLine = "\"" + g_program + "\"";
-        m_started = CreateProcessA(g_program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &m_pi);
-    }
+    Program() : m_started(StartProgram(g_program, m_pi)) {}
     ~Program()
     {
         if (!m_started)
@@ -63,22 +36,12 @@ public:
         CloseHandle(m_pi.hProcess);
     }
 
-    Windows Find() const
-    {
-        Windows found;
-        FindArgs args = {m_pi.dwProcessId, &found};
-        EnumWindows(FindOfProcess, reinterpret_cast<LPARAM>(&args));
-        return found;
-    }
-
     // Polls until the dialog is shown with its values filled in.
     HWND WaitForDialog() const
     {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < kTimeoutMs) {
-            HWND dialog = Find().dialog;
-            // GetWindowTextLength would not ask another process's edit; the message does.
-            if (dialog != nullptr && SendDlgItemMessageA(dialog, IDC_EDIT_HEIGHT, WM_GETTEXTLENGTH, 0, 0) > 0)
+            if (HWND dialog = FilledDialogOf(m_pi.dwProcessId))
                 return dialog;
             Sleep(10);
         }
@@ -90,7 +53,7 @@ public:
     {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < kTimeoutMs) {
-            HWND box = Find().messageBox;
+            HWND box = FindWindowsOf(m_pi.dwProcessId).messageBox;
             if (box != nullptr) {
                 wchar_t text[512] = {};
                 GetDlgItemTextW(box, 0xFFFF, text, 512);
@@ -116,7 +79,7 @@ public:
 
 private:
     PROCESS_INFORMATION m_pi = {};
-    bool m_started = false;
+    bool m_started;
 };
 
 void Press(HWND dialog, int id)
@@ -270,11 +233,6 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: program_tests <korvane-setup.exe>\n");
         return 2;
     }
-    g_program = argv[1];
-    if (!g_program.empty() && g_program[0] == '/') {
-        for (char& c : g_program)
-            c = c == '/' ? '\\' : c;
-        g_program = "Z:" + g_program;
-    }
+    g_program = WindowsPath(argv[1]);
     return RUN_ALL_TESTS();
 }

@@ -16,51 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/process_dialogs.h"
+
 namespace {
 
-constexpr int kFilledEdit = 1000;   // the height edit; the empty dialog has none
+using namespace process_dialogs;
+
 constexpr DWORD kTimeoutMs = 20000;
-
-std::string WindowsPath(std::string path)
-{
-    if (!path.empty() && path[0] == '/') {
-        std::replace(path.begin(), path.end(), '/', '\\');
-        path = "Z:" + path;
-    }
-    return path;
-}
-
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hWnd, &pid);
-    char cls[32];
-    if (pid == search->pid && IsWindowVisible(hWnd) && GetWindow(hWnd, GW_OWNER) == nullptr &&
-        GetClassNameA(hWnd, cls, sizeof cls) && std::strcmp(cls, "#32770") == 0) {
-        search->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Visible, and its values shown if it has any.
-HWND ReadyDialog(DWORD pid)
-{
-    Search search = {pid, nullptr};
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr)
-        return nullptr;
-    HWND edit = GetDlgItem(search.found, kFilledEdit);
-    if (edit != nullptr && SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0) == 0)
-        return nullptr;
-    return search.found;
-}
 
 struct Started {
     PROCESS_INFORMATION pi;
@@ -70,18 +32,15 @@ struct Started {
 
 bool Start(const std::string& program, Started& run)
 {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    std::string commandLine = "\"" + program + "\"";
     LARGE_INTEGER frequency, t0, t1;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&t0);
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.pi)) {
+    if (!StartProgram(program, run.pi)) {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), GetLastError());
         return false;
     }
     const DWORD start = GetTickCount();
-    while ((run.dialog = ReadyDialog(run.pi.dwProcessId)) == nullptr) {
+    while ((run.dialog = FilledDialogOf(run.pi.dwProcessId)) == nullptr) {
         if (GetTickCount() - start > kTimeoutMs || WaitForSingleObject(run.pi.hProcess, 0) == WAIT_OBJECT_0) {
             std::fprintf(stderr, "%s showed no dialog\n", program.c_str());
             return false;
