@@ -1,9 +1,9 @@
 #include "platform/data_exchange.h"
 
-#include <charconv>
+#include <iterator>
 
+#include "platform/integer_text.h"
 #include "platform/text_builder.h"
-#include "settings/setup_values.h"
 
 namespace {
 
@@ -33,9 +33,9 @@ void CDataExchange::Fail(const wchar_t* message)
         caption[0] = L'\0';
     ::MessageBoxW(hDlg, message, caption, MB_OK | MB_ICONEXCLAMATION);
     if (m_hWndLastControl != nullptr) {
-        ::SendMessageA(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWndLastControl), TRUE);
+        ::SendMessageW(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWndLastControl), TRUE);
         if (m_bEditLastControl)
-            ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+            ::SendMessageW(m_hWndLastControl, EM_SETSEL, 0, -1);
     }
     throw CUserException();
 }
@@ -48,21 +48,20 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
 {
     HWND hWnd = pDX->PrepareEditCtrl(nIDC);
-    char text[64];
+    wchar_t text[64];
     if (pDX->m_bSaveAndValidate) {
         // A text too long for the buffer is no 32-bit integer, whatever it holds.
-        const int length = ::GetWindowTextLengthA(hWnd);
+        const int length = ::GetWindowTextLengthW(hWnd);
         std::int32_t parsed = 0;
-        if (length >= static_cast<int>(sizeof text))
+        if (length >= static_cast<int>(std::size(text)))
             pDX->Fail(kNotAnInteger);
-        const int copied = ::GetWindowTextA(hWnd, text, sizeof text);
-        if (!ParseInteger(std::string_view(text, static_cast<std::size_t>(copied)), parsed))
+        const int copied = ::GetWindowTextW(hWnd, text, static_cast<int>(std::size(text)));
+        if (!ParseInteger(std::wstring_view(text, static_cast<std::size_t>(copied)), parsed))
             pDX->Fail(kNotAnInteger);
         value = parsed;
     } else {
-        const auto result = std::to_chars(text, text + sizeof text - 1, value);
-        *result.ptr = '\0';
-        ::SetWindowTextA(hWnd, text);
+        CTextBuilder(text, std::size(text)) << value;
+        ::SetWindowTextW(hWnd, text);
     }
 }
 
@@ -70,18 +69,18 @@ void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
 {
     HWND hWnd = pDX->PrepareCtrl(nIDC);
     if (pDX->m_bSaveAndValidate)
-        index = static_cast<int>(::SendMessageA(hWnd, CB_GETCURSEL, 0, 0));
+        index = static_cast<int>(::SendMessageW(hWnd, CB_GETCURSEL, 0, 0));
     else
-        ::SendMessageA(hWnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageW(hWnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
 {
     HWND hWnd = pDX->PrepareCtrl(nIDC);
     if (pDX->m_bSaveAndValidate)
-        value = ::SendMessageA(hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        value = ::SendMessageW(hWnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     else
-        ::SendMessageA(hWnd, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+        ::SendMessageW(hWnd, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)

@@ -1,7 +1,5 @@
 #include "settings/setup_values.h"
 
-#include <charconv>
-
 #include "res/resource.h"
 
 void SetDefaults(SetupValues& v)
@@ -97,25 +95,3 @@ const TransferRow kTransferTable[kTransferRowCount] = {
     // The record keeps one unsigned byte of clans: refuse what it cannot hold.
     {IDC_EDIT_CLANS, &SetupValues::m_nClans, TransferRow::kInteger, true, 0, 255},
 };
-
-bool ParseInteger(std::string_view text, std::int32_t& value)
-{
-    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    // from_chars takes a minus but not a plus; a sign must be followed by a digit.
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (text.empty() || text.front() < '0' || text.front() > '9')
-            return false;
-    }
-    std::int32_t parsed = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, parsed, 10);
-    if (ec != std::errc() || ptr != end)
-        return false;   // not digits, trailing text, or outside 32 bits
-    value = parsed;
-    return true;
-}

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "settings/settings_record.h"
 
@@ -62,8 +61,3 @@ struct TransferRow {
 
 inline constexpr int kTransferRowCount = 14;
 extern const TransferRow kTransferTable[kTransferRowCount];
-
-// The integer typed into an edit: optional blanks, an optional sign, decimal digits,
-// optional blanks, and a value that fits 32 signed bits. "12abc", "0x10", "1e3",
-// "" and "99999999999" are not integers.
-bool ParseInteger(std::string_view text, std::int32_t& value);

@@ -1,11 +1,12 @@
-// The record's bytes, the rules between record and values, and the parser of typed
-// integers. Built and run natively and under Wine.
+// The record's bytes, the rules between record and values, and how typed text is
+// read as an integer. Built and run natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
 #include <functional>
 
+#include "platform/integer_text.h"
 #include "res/resource.h"
 #include "settings/settings_record.h"
 #include "settings/setup_values.h"
@@ -199,15 +200,18 @@ TEST(BuildRecord, ConversionsOfListClansAndFlag)
 
 TEST(ParseInteger, WholeDecimalIntegersOnly)
 {
-    const struct { const char* text; bool ok; std::int32_t value; } cases[] = {
-        {"0", true, 0}, {"42", true, 42}, {"-5", true, -5}, {"+7", true, 7}, {"007", true, 7},
-        {" 12 ", true, 12}, {"\t300\t", true, 300},
-        {"2147483647", true, INT32_MAX}, {"-2147483648", true, INT32_MIN},
-        {"2147483648", false, 0}, {"-2147483649", false, 0}, {"99999999999", false, 0},
-        {"4294967296", false, 0}, {"4294967295", false, 0},
-        {"", false, 0}, {"   ", false, 0}, {"-", false, 0}, {"+", false, 0}, {"+-5", false, 0}, {"-+5", false, 0},
-        {"--5", false, 0}, {"- 5", false, 0}, {"12abc", false, 0}, {"abc", false, 0}, {"0x10", false, 0},
-        {"1e3", false, 0}, {"12.0", false, 0}, {"1,000", false, 0}, {"1 2", false, 0}, {"12\n", false, 0},
+    const struct { const wchar_t* text; bool ok; std::int32_t value; } cases[] = {
+        {L"0", true, 0}, {L"42", true, 42}, {L"-5", true, -5}, {L"+7", true, 7}, {L"007", true, 7},
+        {L" 12 ", true, 12}, {L"\t300\t", true, 300},
+        {L"2147483647", true, INT32_MAX}, {L"-2147483648", true, INT32_MIN},
+        {L"2147483648", false, 0}, {L"-2147483649", false, 0}, {L"99999999999", false, 0},
+        {L"4294967296", false, 0}, {L"4294967295", false, 0},
+        {L"", false, 0}, {L"   ", false, 0}, {L"-", false, 0}, {L"+", false, 0}, {L"+-5", false, 0}, {L"-+5", false, 0},
+        {L"--5", false, 0}, {L"- 5", false, 0}, {L"12abc", false, 0}, {L"abc", false, 0}, {L"0x10", false, 0},
+        {L"1e3", false, 0}, {L"12.0", false, 0}, {L"1,000", false, 0}, {L"1 2", false, 0}, {L"12\n", false, 0},
+        // Digits and blanks of other scripts, and characters whose low byte is a digit.
+        {L"\xFF11\xFF12", false, 0}, {L"\x0661", false, 0}, {L"\x00A012", false, 0}, {L"1\x0132", false, 0},
+        {L"00000000000000000000000000000000000000000000000000000000000000042", false, 0},
     };
     for (const auto& c : cases) {
         std::int32_t value = 12345;
@@ -218,7 +222,7 @@ TEST(ParseInteger, WholeDecimalIntegersOnly)
 }
 
 // Whether OK would let this text through for this control: the parser, then the row's range.
-bool Accepted(int controlId, const char* text)
+bool Accepted(int controlId, const wchar_t* text)
 {
     for (const TransferRow& row : kTransferTable) {
         if (row.controlId != controlId)
@@ -234,16 +238,16 @@ bool Accepted(int controlId, const char* text)
 
 TEST(TransferTable, RangesAtTheirBoundaries)
 {
-    const struct { int id; const char* text; bool accepted; } cases[] = {
-        {IDC_EDIT_HEIGHT, "19", false}, {IDC_EDIT_HEIGHT, "20", true}, {IDC_EDIT_HEIGHT, "1000", true}, {IDC_EDIT_HEIGHT, "1001", false},
-        {IDC_EDIT_WIDTH, "19", false}, {IDC_EDIT_WIDTH, "20", true}, {IDC_EDIT_WIDTH, "1000", true}, {IDC_EDIT_WIDTH, "1001", false},
-        {IDC_EDIT_FOOD_DENSITY, "-1", false}, {IDC_EDIT_FOOD_DENSITY, "0", true}, {IDC_EDIT_FOOD_DENSITY, "100", true}, {IDC_EDIT_FOOD_DENSITY, "101", false},
-        {IDC_EDIT_FOOD_PER_PACKET, "-1", false}, {IDC_EDIT_FOOD_PER_PACKET, "10000", true}, {IDC_EDIT_FOOD_PER_PACKET, "10001", false},
-        {IDC_EDIT_BREED_INTERVAL, "-1", false}, {IDC_EDIT_BREED_INTERVAL, "100000", true}, {IDC_EDIT_BREED_INTERVAL, "100001", false},
-        {IDC_EDIT_CLANS, "-1", false}, {IDC_EDIT_CLANS, "0", true}, {IDC_EDIT_CLANS, "255", true}, {IDC_EDIT_CLANS, "256", false},
-        {IDC_EDIT_WORKERS, "-5", true}, {IDC_EDIT_SENTINELS, "-2147483648", true}, {IDC_EDIT_CISTERNS, "2147483648", false},
-        {IDC_EDIT_ENEMIES, "-1", true}, {IDC_EDIT_MAX_ENEMIES, "1000000", true}, {IDC_EDIT_ENEMY_BIRTH, "-99", true},
-        {IDC_EDIT_HEIGHT, "abc", false},
+    const struct { int id; const wchar_t* text; bool accepted; } cases[] = {
+        {IDC_EDIT_HEIGHT, L"19", false}, {IDC_EDIT_HEIGHT, L"20", true}, {IDC_EDIT_HEIGHT, L"1000", true}, {IDC_EDIT_HEIGHT, L"1001", false},
+        {IDC_EDIT_WIDTH, L"19", false}, {IDC_EDIT_WIDTH, L"20", true}, {IDC_EDIT_WIDTH, L"1000", true}, {IDC_EDIT_WIDTH, L"1001", false},
+        {IDC_EDIT_FOOD_DENSITY, L"-1", false}, {IDC_EDIT_FOOD_DENSITY, L"0", true}, {IDC_EDIT_FOOD_DENSITY, L"100", true}, {IDC_EDIT_FOOD_DENSITY, L"101", false},
+        {IDC_EDIT_FOOD_PER_PACKET, L"-1", false}, {IDC_EDIT_FOOD_PER_PACKET, L"10000", true}, {IDC_EDIT_FOOD_PER_PACKET, L"10001", false},
+        {IDC_EDIT_BREED_INTERVAL, L"-1", false}, {IDC_EDIT_BREED_INTERVAL, L"100000", true}, {IDC_EDIT_BREED_INTERVAL, L"100001", false},
+        {IDC_EDIT_CLANS, L"-1", false}, {IDC_EDIT_CLANS, L"0", true}, {IDC_EDIT_CLANS, L"255", true}, {IDC_EDIT_CLANS, L"256", false},
+        {IDC_EDIT_WORKERS, L"-5", true}, {IDC_EDIT_SENTINELS, L"-2147483648", true}, {IDC_EDIT_CISTERNS, L"2147483648", false},
+        {IDC_EDIT_ENEMIES, L"-1", true}, {IDC_EDIT_MAX_ENEMIES, L"1000000", true}, {IDC_EDIT_ENEMY_BIRTH, L"-99", true},
+        {IDC_EDIT_HEIGHT, L"abc", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Accepted(c.id, c.text), c.accepted) << "control " << c.id << " \"" << c.text << "\"";
