@@ -3,6 +3,10 @@
 enable_language(RC)
 
 add_compile_options(-Os -ffunction-sections -fdata-sections)
+# The same source gives the same bytes wherever and whenever it is built: no link
+# time in the PE header, no build folder in what the compiler writes.
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.)
+add_link_options(-Wl,--no-insert-timestamp)
 
 add_library(framework STATIC
     platform/wnd.cpp

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The executable's footprint: it imports only DLLs that Windows ships, carries its
-# manifest as resource 1 of type 24, and none of our own object files allocates on
-# the heap (operator new, malloc and their kin).
+# manifest as resource 1 of type 24, none of our own object files allocates on the
+# heap (operator new, malloc and their kin), and it is reproducible (no link time
+# stamp, no build folder inside). Also that the framework layer in platform/ stands
+# on the Win32 API alone.
 set -u
 exe=$1
+root=$(cd "$(dirname "$0")/.." && pwd)
 objects=$(dirname "$exe")/CMakeFiles
 objdump=i686-w64-mingw32-objdump
 nm=i686-w64-mingw32-nm
@@ -31,6 +34,16 @@ while IFS= read -r obj; do
 done < <(find "$objects" -name '*.obj' -path '*setup*' -o -name '*.obj' -path '*framework*' -o -name '*.obj' -path '*settings*')
 [ "$count" -gt 0 ] || fail "no object files under $objects"
 echo "object files checked: $count; size: $(stat -c %s "$exe") bytes"
+
+# The PE header's TimeDateStamp: 4 bytes at 8 past the "PE\0\0" that e_lfanew points to.
+pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
+stamp=$(od -An -tu4 -j$((pe + 8)) -N4 "$exe" | tr -d ' ')
+[ "$stamp" = 0 ] || fail "the PE header carries a link time stamp ($stamp)"
+! grep -qaF "$root" "$exe" || fail "the executable holds the build's folder $root"
+echo "PE time stamp: $stamp; sha256: $(sha256sum "$exe" | cut -c1-64)"
+
+upward=$(grep -nE '#include "(app|dialog|settings|res|tests)/' "$root"/platform/* || true)
+[ -z "$upward" ] || fail "platform/ includes from the folders that build on it: $upward"
 
 if [ "$failures" -ne 0 ]; then
     exit 1
