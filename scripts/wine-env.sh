@@ -36,6 +36,17 @@ wine_prefix_init() {
         wineserver -w
         touch "$WINEPREFIX/.korvane-ready"
     fi
+    wine_prefix_fonts
+}
+
+# Wine's own fonts, among them the bitmap "MS Sans Serif" of the dialog. Wine 8 on
+# Debian 12 does not load them from where the fonts-wine package puts them, and
+# without them the dialog's font falls back to a wider host font that cuts labels.
+# Copies only what the prefix's Fonts folder lacks, so an older prefix gets them too.
+wine_prefix_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    cp -n /usr/share/wine/fonts/* "$fonts/"
 }
 
 _korvane_xvfb_pid=

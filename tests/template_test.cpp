@@ -329,4 +329,59 @@ TEST_F(DialogTemplate, TabOrderDefaultButtonListAndIcon)
     });
 }
 
+// What the user sees: the template's font at 8 points, Windows' dialog base units
+// at 96 DPI, and every label whole, measured with the label's own font the way a
+// static control draws its text (wrapped within its box, or on one line).
+TEST_F(DialogTemplate, TheTemplatesFontAndEveryLabelWhole)
+{
+    CSetupDlg dlg;
+    RunModal(dlg, {
+        [](HWND h) {
+            HDC dc = GetDC(h);
+            HFONT font = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+            HGDIOBJ old = SelectObject(dc, font);
+            wchar_t face[LF_FACESIZE] = {};
+            GetTextFaceW(dc, LF_FACESIZE, face);
+            EXPECT_STREQ(face, L"MS Sans Serif")
+                << "the Wine prefix lacks Wine's own fonts: copy /usr/share/wine/fonts/* into its "
+                   "drive_c/windows/Fonts (scripts/wine-env.sh does it for the project's prefixes)";
+            LOGFONTW lf = {};
+            GetObjectW(font, sizeof lf, &lf);
+            EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+            EXPECT_EQ(lf.lfHeight, -MulDiv(8, 96, 72)) << "8 points";
+            RECT units = {0, 0, 4, 8};
+            MapDialogRect(h, &units);
+            EXPECT_EQ(units.right, 6) << "horizontal dialog base unit";
+            EXPECT_EQ(units.bottom, 13) << "vertical dialog base unit";
+
+            std::vector<std::wstring> cut;
+            for (HWND child = GetWindow(h, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+                char cls[16];
+                GetClassNameA(child, cls, sizeof cls);
+                const DWORD style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+                const DWORD type = style & SS_TYPEMASK;
+                if (_stricmp(cls, "Static") != 0 || (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT))
+                    continue;
+                const std::wstring text = Text(child);
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+                RECT box;
+                GetClientRect(child, &box);
+                RECT need = {0, 0, box.right, 0};
+                const UINT lines = (style & SS_CENTERIMAGE) ? DT_SINGLELINE : DT_WORDBREAK;
+                DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_EXPANDTABS | lines);
+                if (need.right > box.right || need.bottom > box.bottom)
+                    cut.push_back(text + L" (" + std::to_wstring(need.right) + L"x" + std::to_wstring(need.bottom) +
+                                  L" in " + std::to_wstring(box.right) + L"x" + std::to_wstring(box.bottom) + L")");
+            }
+            SelectObject(dc, old);
+            ReleaseDC(h, dc);
+            std::wstring all;
+            for (const std::wstring& label : cut)
+                all += label + L"; ";
+            EXPECT_TRUE(cut.empty()) << "labels cut: " << all;
+            Click(h, IDCANCEL);
+        },
+    });
+}
+
 }  // namespace
