@@ -79,8 +79,13 @@ BOOL CWinApp::Enable3dControls()
 
 void CWinApp::OnHelp()
 {
+    WinHelp(0, HELP_FINDER);
+}
+
+void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
+{
     HWND hWnd = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
-    ::WinHelpA(hWnd, m_pszHelpFilePath, HELP_FINDER, 0);
+    ::WinHelpA(hWnd, m_pszHelpFilePath, nCmd, dwData);
 }
 
 void AfxEnableControlContainer()

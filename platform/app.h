@@ -27,8 +27,10 @@ public:
     // Asks for the three-dimensional look of the standard controls.
     BOOL Enable3dControls();
 
-    // The standard Help handler: opens the application's help file.
+    // The standard Help handler: opens the application's help file at its contents.
     void OnHelp();
+    // Asks the system's help program to open the application's help file.
+    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;

@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "app/setup_app.h"
 #include "dialog/setup_dlg.h"
 #include "res/resource.h"
 #include "settings/settings_file.h"
@@ -271,6 +272,31 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
         EXPECT_EQ(out.result, IDOK);
         EXPECT_EQ(SavedRecord().clans, 9);
     }
+}
+
+// F1, wherever the focus is, is the Help command, which the application's map sends
+// to the standard Help handler.
+TEST_F(SetupDialog, F1AsksTheApplicationForHelp)
+{
+    struct CHelpCountingApp : CSetupApp {
+        int m_nCalls = 0;
+        UINT m_nCommand = 0;
+        void WinHelp(DWORD_PTR, UINT nCmd) override { ++m_nCalls; m_nCommand = nCmd; }
+    } app;
+    CSetupDlg dlg;
+    app.m_pMainWnd = &dlg;
+    const Outcome out = RunModal(dlg, {
+        [](HWND h) {
+            ::SetFocus(::GetDlgItem(h, IDC_EDIT_WIDTH));
+            TypeKey(VK_F1);
+        },
+        [&](HWND h) {
+            EXPECT_EQ(app.m_nCalls, 1);
+            Click(h, IDCANCEL);
+        },
+    });
+    EXPECT_EQ(out.result, IDCANCEL);
+    EXPECT_EQ(app.m_nCommand, static_cast<UINT>(HELP_FINDER));
 }
 
 // While minimized the dialog draws its icon centred: (client - icon + 1) / 2,

@@ -51,6 +51,17 @@ inline void PressKey(UINT vk)
     ::PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
 }
 
+// A key struck on the keyboard, through the system's input queue: what the system
+// itself makes of a key (F1 becomes WM_HELP) happens only to real input.
+inline void TypeKey(WORD vk)
+{
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = vk;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
+}
+
 namespace detail {
 
 struct Run {
