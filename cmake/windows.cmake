@@ -13,7 +13,8 @@ add_library(framework STATIC
     platform/dialog.cpp
     platform/data_exchange.cpp
     platform/app.cpp)
-target_link_libraries(framework PUBLIC settings comctl32 user32 gdi32)
+# No common controls here: the program loads them from the system folder itself.
+target_link_libraries(framework PUBLIC settings user32 gdi32)
 
 add_library(setup_dialog STATIC dialog/setup_dlg.cpp)
 target_link_libraries(setup_dialog PUBLIC framework)

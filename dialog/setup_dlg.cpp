@@ -17,7 +17,7 @@ CSetupDlg::CSetupDlg(CWnd* pParent)
     if (m_bFileLoaded)
         ApplyRecord(m_record, m_values);    // only a record of our version
     // The icon is the module's own resource, shared: it is never destroyed.
-    m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_APP_ICON));
+    m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDI_APP_ICON));
 }
 
 CSetupDlg::~CSetupDlg() = default;

@@ -2,14 +2,18 @@
 
 #include <commctrl.h>
 
-#include <cstring>
+#include <cwchar>
+#include <iterator>
+
+#include "platform/file_system.h"
+#include "platform/text_builder.h"
 
 CWinApp* CWinApp::s_pThisApp = nullptr;
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp(const char* pszAppName) : m_pszGivenName(pszAppName)
+CWinApp::CWinApp(const wchar_t* pszAppName) : m_pszGivenName(pszAppName)
 {
     s_pThisApp = this;
 }
@@ -27,23 +31,23 @@ CWinApp* AfxGetApp()
 
 void CWinApp::SetNamesFromModule()
 {
-    char path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(m_hInstance, path, MAX_PATH);
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(m_hInstance, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
-        path[0] = '\0';
-    const char* slash = std::strrchr(path, '\\');
-    const char* name = slash != nullptr ? slash + 1 : path;
-    std::strcpy(m_szModuleName, name);
-    if (char* dot = std::strrchr(m_szModuleName, '.'))
-        *dot = '\0';
+        path[0] = L'\0';
+    const wchar_t* slash = std::wcsrchr(path, L'\\');
+    const wchar_t* name = slash != nullptr ? slash + 1 : path;
+    std::wcscpy(m_szModuleName, name);
+    if (wchar_t* dot = std::wcsrchr(m_szModuleName, L'.'))
+        *dot = L'\0';
     m_pszAppName = m_pszGivenName != nullptr ? m_pszGivenName : m_szModuleName;
 
     // The help file: the executable's folder and name, with ".hlp".
     const std::size_t folder = static_cast<std::size_t>(name - path);
-    if (folder + std::strlen(m_szModuleName) + sizeof ".hlp" <= MAX_PATH) {
-        std::memcpy(m_szHelpFile, path, folder);
-        std::strcpy(m_szHelpFile + folder, m_szModuleName);
-        std::strcat(m_szHelpFile, ".hlp");
+    if (folder + std::wcslen(m_szModuleName) + std::size(L".hlp") <= MAX_PATH) {
+        std::wmemcpy(m_szHelpFile, path, folder);
+        std::wcscpy(m_szHelpFile + folder, m_szModuleName);
+        std::wcscat(m_szHelpFile, L".hlp");
     }
     m_pszHelpFilePath = m_szHelpFile;
 }
@@ -56,9 +60,9 @@ BOOL CWinApp::InitInstance()
 int CWinApp::Run()
 {
     MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     m_nExitCode = static_cast<int>(msg.wParam);
     return ExitInstance();
@@ -85,7 +89,7 @@ void CWinApp::OnHelp()
 void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
 {
     HWND hWnd = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
-    ::WinHelpA(hWnd, m_pszHelpFilePath, nCmd, dwData);
+    ::WinHelpW(hWnd, m_pszHelpFilePath, nCmd, dwData);
 }
 
 void AfxEnableControlContainer()
@@ -96,8 +100,42 @@ void AfxEnableControlContainer()
     // names none, so there is nothing to set up here.
 }
 
+BOOL AfxRestrictDllSearch()
+{
+    // Looked up: Windows 7 and Vista have it only with an update.
+    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
+    HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
+    const auto pfn = reinterpret_cast<SetDefaultDllDirectoriesProc>(
+        reinterpret_cast<void*>(::GetProcAddress(hKernel, "SetDefaultDllDirectories")));
+    return pfn != nullptr && pfn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+BOOL AfxInitCommonControls(DWORD dwICC)
+{
+    // By its full path in the system folder: the common controls are not among the
+    // DLLs that Windows always takes from there.
+    wchar_t path[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + std::size(L"\\comctl32.dll") > MAX_PATH)
+        return FALSE;
+    std::wcscpy(path + length, L"\\comctl32.dll");
+    // Kept loaded for the life of the process: the window classes live in it.
+    HMODULE hModule = ::LoadLibraryExW(path, nullptr, 0);
+    if (hModule == nullptr)
+        return FALSE;
+    using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto pfn = reinterpret_cast<InitCommonControlsExProc>(
+        reinterpret_cast<void*>(::GetProcAddress(hModule, "InitCommonControlsEx")));
+    const INITCOMMONCONTROLSEX icc = {sizeof icc, dwICC};
+    return pfn != nullptr && pfn(&icc);
+}
+
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
+    // The program runs as administrator: before anything loads a DLL on demand,
+    // none may come from the folder it was started from (a Downloads folder, say).
+    AfxRestrictDllSearch();
+
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
         return -1;
@@ -105,9 +143,17 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     pApp->SetNamesFromModule();
 
     // The trackbar is a common control: its window class exists once this is done.
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
-    if (!::InitCommonControlsEx(&icc))
+    if (!AfxInitCommonControls(ICC_BAR_CLASSES)) {
+        wchar_t reason[256];
+        SystemErrorText(static_cast<long>(::GetLastError()), reason, std::size(reason));
+        wchar_t text[512];
+        CTextBuilder(text, std::size(text))
+            << L"Les contrôles communs de Windows (comctl32.dll) n'ont pas pu être chargés depuis le "
+               L"dossier système ; le programme ne peut pas s'ouvrir.\n\n"
+            << reason;
+        ::MessageBoxW(nullptr, text, pApp->m_pszAppName, MB_OK | MB_ICONSTOP);
         return -1;
+    }
 
     if (!pApp->InitInstance())
         return pApp->ExitInstance();

@@ -12,7 +12,7 @@
 class CWinApp : public CCmdTarget {
 public:
     // With no name, the name is the executable's, without its folder and extension.
-    explicit CWinApp(const char* pszAppName = nullptr);
+    explicit CWinApp(const wchar_t* pszAppName = nullptr);
     ~CWinApp() override;
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
@@ -34,8 +34,8 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    const char* m_pszAppName = nullptr;
-    const char* m_pszHelpFilePath = nullptr;
+    const wchar_t* m_pszAppName = nullptr;
+    const wchar_t* m_pszHelpFilePath = nullptr;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -46,9 +46,9 @@ private:
     void SetNamesFromModule();
 
     static CWinApp* s_pThisApp;
-    const char* m_pszGivenName;
-    char m_szModuleName[MAX_PATH] = {};
-    char m_szHelpFile[MAX_PATH] = {};
+    const wchar_t* m_pszGivenName;
+    wchar_t m_szModuleName[MAX_PATH] = {};
+    wchar_t m_szHelpFile[MAX_PATH] = {};
     int m_nExitCode = 0;
 };
 
@@ -57,6 +57,15 @@ CWinApp* AfxGetApp();
 
 // Lets the application's dialogs host ActiveX controls.
 void AfxEnableControlContainer();
+
+// From now on this process loads DLLs from the system folder only, never from the
+// folder it was started from. FALSE where the system cannot restrict the search
+// (a Windows 7 without the update that brought it).
+BOOL AfxRestrictDllSearch();
+
+// Loads the common controls from the system folder and registers the window classes
+// that dwICC names (ICC_ flags); FALSE with the system's error set when it cannot.
+BOOL AfxInitCommonControls(DWORD dwICC);
 
 // The framework's start-up, called by the process entry.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

@@ -1,6 +1,7 @@
 #include "platform/dialog.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "platform/app.h"
 #include "platform/file.h"
@@ -36,7 +37,7 @@ bool ReturnsResultDirectly(UINT message)
 
 HINSTANCE AfxGetResourceHandle()
 {
-    return ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -49,7 +50,9 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate
 INT_PTR CDialog::DoModal()
 {
     HWND hParent = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
-    return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent, DialogProc,
+    // A Unicode dialog: the template's texts reach the controls as they are written,
+    // whatever code page the system uses for programs that are not Unicode.
+    return ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hParent, DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
 
@@ -87,7 +90,7 @@ void CDialog::OnCancel()
 BOOL CDialog::ExecuteDlgInit(UINT nIDTemplate)
 {
     HINSTANCE hInst = AfxGetResourceHandle();
-    HRSRC hRes = ::FindResourceA(hInst, MAKEINTRESOURCEA(nIDTemplate), MAKEINTRESOURCEA(kDlgInitResourceType));
+    HRSRC hRes = ::FindResourceW(hInst, MAKEINTRESOURCEW(nIDTemplate), MAKEINTRESOURCEW(kDlgInitResourceType));
     if (hRes == nullptr)
         return TRUE;    // no initial data
     HGLOBAL hData = ::LoadResource(hInst, hRes);
@@ -110,11 +113,14 @@ BOOL CDialog::ExecuteDlgInit(UINT nIDTemplate)
         remaining -= 8;
         if (length > remaining)
             return FALSE;
-        // Only strings for a list are meant here, each with its terminating NUL.
-        if ((message == CB_ADDSTRING || message == LB_ADDSTRING) && length > 0 && p[length - 1] == '\0')
-            ::SendDlgItemMessageA(m_hWnd, nIDC, message, 0, reinterpret_cast<LPARAM>(p));
-        else
+        // Only strings for a list are meant here, each with its terminating NUL. They
+        // are UTF-8, as the resource script that holds them is written.
+        wchar_t text[256];
+        if ((message != CB_ADDSTRING && message != LB_ADDSTRING) || length == 0 || p[length - 1] != '\0' ||
+            ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(p),
+                                  static_cast<int>(length), text, static_cast<int>(std::size(text))) == 0)
             return FALSE;
+        ::SendDlgItemMessageW(m_hWnd, nIDC, message, 0, reinterpret_cast<LPARAM>(text));
         p += length;
         remaining -= length;
     }
@@ -126,10 +132,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     CDialog* pDlg;
     if (message == WM_INITDIALOG) {
         pDlg = reinterpret_cast<CDialog*>(lParam);
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
         pDlg->m_hWnd = hWnd;
     } else {
-        pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+        pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, DWLP_USER));
         if (pDlg == nullptr)
             return FALSE;   // before WM_INITDIALOG: the default processing
     }
@@ -142,14 +148,15 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     // failure of a handler is shown to the user and the dialog stays open.
     LRESULT result = 0;
     bool handled = false;
-    m_bDefaultProcessing = false;
+    AFX_MSGSTATE state;
+    CMsgScope scope(this, &state);
     try {
         switch (message) {
         case WM_INITDIALOG:
             CenterWindow();
             return OnInitDialog();
         case WM_NCDESTROY:
-            ::SetWindowLongPtrA(m_hWnd, DWLP_USER, 0);
+            ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
             m_hWnd = nullptr;
             return FALSE;
         case WM_COMMAND:
@@ -181,11 +188,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ReportException(L"Une erreur inattendue a interrompu l'opération.");
         return TRUE;
     }
-    if (!handled || m_bDefaultProcessing)
+    if (!handled || state.bDefault)
         return FALSE;
     if (ReturnsResultDirectly(message))
         return static_cast<INT_PTR>(result);
-    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
 

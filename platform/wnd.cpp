@@ -51,7 +51,7 @@ void CWnd::CenterWindow()
     if (hOwner != nullptr && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner))
         ::GetWindowRect(hOwner, &rcArea);
     else
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcArea, 0);
     const int width = rcWindow.right - rcWindow.left;
     const int height = rcWindow.bottom - rcWindow.top;
     int x = rcArea.left + (rcArea.right - rcArea.left - width) / 2;
@@ -65,6 +65,7 @@ void CWnd::CenterWindow()
 
 LRESULT CWnd::Default()
 {
-    m_bDefaultProcessing = true;
+    if (m_pCurrentMsg != nullptr)
+        m_pCurrentMsg->bDefault = true;
     return 0;
 }

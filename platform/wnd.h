@@ -83,7 +83,7 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
-        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+        return ::SendMessageW(m_hWnd, message, wParam, lParam);
     }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
@@ -100,5 +100,29 @@ public:
     LRESULT Default();
 
 protected:
-    bool m_bDefaultProcessing = false;
+    // What is decided about one message while it is handled. Each message has its
+    // own: a handler that runs a modal loop (a message box) lets other messages be
+    // handled before it returns, and their decisions are not its own.
+    struct AFX_MSGSTATE {
+        bool bDefault = false;     // Default() was called
+    };
+
+    // Makes state the current message's for as long as it lives, then gives the
+    // message outside it back its own.
+    class CMsgScope {
+    public:
+        CMsgScope(CWnd* pWnd, AFX_MSGSTATE* pState) : m_pWnd(pWnd), m_pOuter(pWnd->m_pCurrentMsg)
+        {
+            pWnd->m_pCurrentMsg = pState;
+        }
+        ~CMsgScope() { m_pWnd->m_pCurrentMsg = m_pOuter; }
+        CMsgScope(const CMsgScope&) = delete;
+        CMsgScope& operator=(const CMsgScope&) = delete;
+
+    private:
+        CWnd* m_pWnd;
+        AFX_MSGSTATE* m_pOuter;
+    };
+
+    AFX_MSGSTATE* m_pCurrentMsg = nullptr;   // the innermost message being handled
 };

@@ -9,9 +9,12 @@ KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${KORVANE_WINEPREFIX:-$KORVANE_ROOT/build/wineprefix}
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all,err+module}
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# The locale sets Wine's ANSI code page; 1252 is the one for the French texts.
-export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# No Mono or Gecko installer prompts; a test may add overrides of its own.
+export WINEDLLOVERRIDES="mscoree,mshtml=${KORVANE_DLLOVERRIDES:+;$KORVANE_DLLOVERRIDES}"
+# The locale sets Wine's ANSI code page: 1252, Western European, unless a test asks
+# for another (ru_RU.UTF-8 gives 1251, ja_JP.UTF-8 gives 932).
+# (Wine needs no host locale for it: bash's warning that it has none is hushed.)
+{ export LANG=${KORVANE_LOCALE:-C.UTF-8} LC_ALL=${KORVANE_LOCALE:-C.UTF-8}; } 2>/dev/null
 
 # Polls CMD every 50 ms until it succeeds or SECONDS pass.
 wait_for() {

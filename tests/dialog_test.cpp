@@ -299,6 +299,51 @@ TEST_F(SetupDialog, F1AsksTheApplicationForHelp)
     EXPECT_EQ(app.m_nCommand, static_cast<UINT>(HELP_FINDER));
 }
 
+// A dialog whose drag-icon handler returns a value after showing a message box
+// (whose loop hands the dialog its paint and other messages) and then running a
+// command that leaves itself to the default processing.
+class CNestingDlg : public CDialog {
+public:
+    CNestingDlg() : CDialog(IDD_SETUP_DIALOG) {}
+    int m_nCommands = 0;
+
+protected:
+    void OnLoadBox()
+    {
+        ++m_nCommands;
+        Default();
+    }
+    HCURSOR OnQueryDragIcon()
+    {
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        ::MessageBoxW(m_hWnd, L"Un instant.", L"", MB_OK);
+        SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CHECK_LOAD, BN_CLICKED), 0);
+        return ::LoadCursorA(nullptr, IDC_ARROW);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CNestingDlg, CDialog)
+    ON_COMMAND(IDC_CHECK_LOAD, CNestingDlg::OnLoadBox)
+    ON_WM_QUERYDRAGICON()
+END_MESSAGE_MAP()
+
+// What is decided about a message handled underneath another one is its own: the
+// handler outside still gets its result back.
+TEST_F(SetupDialog, AResultOutlivesTheMessagesHandledUnderneathIt)
+{
+    CNestingDlg dlg;
+    const Outcome out = RunModal(dlg, {
+        [&](HWND h) {
+            EXPECT_EQ(SendMessageW(h, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(::LoadCursorA(nullptr, IDC_ARROW)));
+            EXPECT_EQ(dlg.m_nCommands, 1);
+            Click(h, IDCANCEL);
+        },
+    });
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.result, IDCANCEL);
+}
+
 // While minimized the dialog draws its icon centred: (client - icon + 1) / 2,
 // truncated toward zero. Wine gives a minimized window no client area and no
 // WM_PAINT, so the drawing is checked in a bitmap of each size.
@@ -365,8 +410,10 @@ TEST_F(SetupDialog, MinimizedIconIsDrawnAtTheCentre)
 
 int main(int argc, char** argv)
 {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
-    InitCommonControlsEx(&icc);
+    if (!AfxInitCommonControls(ICC_BAR_CLASSES)) {
+        fprintf(stderr, "the common controls could not be loaded\n");
+        return 1;
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

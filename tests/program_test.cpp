@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -16,16 +18,25 @@
 namespace {
 
 using namespace testing_drive_c;
+namespace fs = std::filesystem;
 using namespace process_dialogs;
 
 std::string g_program;  // the executable under test, as a Windows path
+std::string g_planted;  // a COMCTL32.dll that must never be loaded, as a Windows path
 
 constexpr DWORD kTimeoutMs = 10000;
+
+std::wstring WindowText(HWND hWnd)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(hWnd, text, 256);
+    return text;
+}
 
 // A running copy of the program.
 class Program {
 public:
-    Program() : m_started(StartProgram(g_program, m_pi)) {}
+    explicit Program(const std::string& program = g_program) : m_started(StartProgram(program, m_pi)) {}
     ~Program()
     {
         if (!m_started)
@@ -36,11 +47,12 @@ public:
         CloseHandle(m_pi.hProcess);
     }
 
-    // Polls until the dialog is shown with its values filled in.
+    // Polls until the dialog is shown with its values filled in; null if the program
+    // ends or shows none in time.
     HWND WaitForDialog() const
     {
         const DWORD start = GetTickCount();
-        while (GetTickCount() - start < kTimeoutMs) {
+        while (GetTickCount() - start < kTimeoutMs && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
             if (HWND dialog = FilledDialogOf(m_pi.dwProcessId))
                 return dialog;
             Sleep(10);
@@ -48,8 +60,8 @@ public:
         return nullptr;
     }
 
-    // Polls until a message box is shown; returns its text and closes it.
-    std::wstring TakeMessageBox() const
+    // Polls until a message box is shown; returns its text (and caption) and closes it.
+    std::wstring TakeMessageBox(std::wstring* caption = nullptr) const
     {
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < kTimeoutMs) {
@@ -57,6 +69,8 @@ public:
             if (box != nullptr) {
                 wchar_t text[512] = {};
                 GetDlgItemTextW(box, 0xFFFF, text, 512);
+                if (caption != nullptr)
+                    *caption = WindowText(box);
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
                 return text;
             }
@@ -93,6 +107,53 @@ std::string Item(HWND dialog, int id)
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
 }
+
+// An environment variable set for the programs started while this lives.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : m_name(name)
+    {
+        char old[512];
+        const DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
+        m_had = n > 0 && n < sizeof old;
+        if (m_had)
+            m_old = old;
+        SetEnvironmentVariableA(name, value);
+    }
+    ~ScopedVariable() { SetEnvironmentVariableA(m_name, m_had ? m_old.c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
+// A folder of the test's own under the temporary folder, removed with all it holds.
+class Folder {
+public:
+    Folder()
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        m_path = std::string(temp) + "korvane-test-" + std::to_string(GetCurrentProcessId());
+        fs::remove_all(m_path);
+        fs::create_directory(m_path);
+    }
+    ~Folder()
+    {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    std::string operator/(const char* name) const { return m_path + "\\" + name; }
+
+private:
+    std::string m_path;
+};
 
 // The typical run: a version-3 file of 300 x 200 in 16 bits, sliders at 4 and 60.
 const Bytes kTypicalFile = {
@@ -186,6 +247,69 @@ TEST_F(TheProgram, TwoCopiesSideBySideTheLaterOkWins)
     EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 16), Bytes(kTypicalSaved.begin(), kTypicalSaved.begin() + 16));
 }
 
+// A COMCTL32.dll dropped beside the program (a Downloads folder) is never loaded,
+// even when the loader looks in the program's folder first, as Windows does for a
+// DLL that is not one of its known DLLs; the dialog opens with working sliders.
+TEST_F(TheProgram, PlantedDllBesideItIsNeverLoaded)
+{
+    char overrides[256] = {};
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+    ASSERT_NE(std::strstr(overrides, "comctl32=n"), nullptr) << "run with the override comctl32=n,b: " << overrides;
+    Folder folder;
+    fs::copy_file(g_program, folder / "korvane-setup.exe");
+    fs::copy_file(g_planted, folder / "COMCTL32.dll");
+    ScopedVariable nativeFirst("WINEDLLOVERRIDES", "comctl32=n,b;mscoree,mshtml=");
+    Program program(folder / "korvane-setup.exe");
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr) << "no dialog opened";
+    HWND speed = GetDlgItem(dialog, IDC_SLIDER_SPEED);
+    EXPECT_EQ(SendMessageW(speed, TBM_GETPOS, 0, 0), 1);
+    SendMessageW(speed, TBM_SETPOS, TRUE, 25);
+    EXPECT_EQ(SendMessageW(speed, TBM_GETPOS, 0, 0), 10) << "a trackbar clamps into its range 1 to 10";
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ(program.WaitForExit(), 0);
+    EXPECT_FALSE(Exists((folder / "planted.marker").c_str())) << "the planted DLL was loaded";
+}
+
+// Under a Windows code page without the French accents (Cyrillic 1251, Japanese
+// 932) the caption, the labels and a refusal's message box keep every accent, and
+// typed numbers are read and saved exactly.
+TEST_F(TheProgram, CodePageWithoutAccentsKeepsThem)
+{
+    ASSERT_NE(GetACP(), 1252u) << "run under another code page (KORVANE_LOCALE=ru_RU.UTF-8)";
+    std::cout << "Windows code page " << GetACP() << "\n";
+    Program program;
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(WindowText(dialog), L"Korvane Setup 1.03 bêta");
+    std::wstring labels;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+        labels += WindowText(child) + L"|";
+    for (const wchar_t* label : {L"|Ouvrières|", L"|Densité|", L"|Quantité par paquet|", L"|Korvane Setup © 2000 Korvane|"})
+        EXPECT_NE(labels.find(label), std::wstring::npos) << "no label " << label << " among " << labels;
+
+    SetDlgItemTextW(dialog, IDC_EDIT_HEIGHT, L"999");
+    SetDlgItemTextW(dialog, IDC_EDIT_WORKERS, L"-1234");
+    SetDlgItemTextW(dialog, IDC_EDIT_CLANS, L" 200 ");
+    SetDlgItemTextW(dialog, IDC_EDIT_WIDTH, L"deux cents");
+    Press(dialog, IDOK);
+    std::wstring caption;
+    EXPECT_EQ(program.TakeMessageBox(&caption), L"Veuillez entrer un nombre entier.");
+    EXPECT_EQ(caption, L"Korvane Setup 1.03 bêta");
+    SetDlgItemTextW(dialog, IDC_EDIT_WIDTH, L"321");
+    Press(dialog, IDOK);
+    EXPECT_EQ(program.WaitForExit(), 0);
+    const Bytes saved = ReadFile(kSettings);
+    ASSERT_EQ(saved.size(), 72u);
+    RecordBytes bytes;
+    std::copy(saved.begin(), saved.end(), bytes.begin());
+    const SettingsRecord r = DecodeRecord(bytes);
+    EXPECT_EQ(r.height, 999);
+    EXPECT_EQ(r.width, 321);
+    EXPECT_EQ(r.workers, -1234);
+    EXPECT_EQ(r.clans, 200);
+}
+
 // What the executable declares: it asks to run as administrator (the settings file
 // is at the root of drive C), is DPI aware, and carries version 1.03 in French.
 TEST(TheExecutable, ManifestAndVersionInformation)
@@ -225,14 +349,15 @@ TEST(TheExecutable, ManifestAndVersionInformation)
 
 }  // namespace
 
-// The program's path comes as the first argument, as a Unix path or a Windows one.
+// The program's path and the planted DLL's come as arguments, as a Unix path or a Windows one.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        fprintf(stderr, "usage: program_tests <korvane-setup.exe>\n");
+    if (argc < 3) {
+        fprintf(stderr, "usage: program_tests <korvane-setup.exe> <planted COMCTL32.dll>\n");
         return 2;
     }
     g_program = WindowsPath(argv[1]);
+    g_planted = WindowsPath(argv[2]);
     return RUN_ALL_TESTS();
 }

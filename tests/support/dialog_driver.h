@@ -89,18 +89,23 @@ inline BOOL CALLBACK CollectDialogs(HWND hWnd, LPARAM lParam)
 inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
 {
     Run* run = Current();
-    if (run == nullptr || run->busy)
+    if (run == nullptr)
         return;
-    run->busy = true;
     std::vector<HWND> windows;
     ::EnumThreadWindows(::GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&windows));
     HWND dialog = nullptr, messageBox = nullptr;
     for (HWND h : windows)
         (::GetWindow(h, GW_OWNER) != nullptr ? messageBox : dialog) = h;
+    // A message box is closed even while a step runs: the step's own call may show it.
     if (messageBox != nullptr) {
         run->outcome.messages.push_back(Text(::GetDlgItem(messageBox, 0xFFFF)));
         ::PostMessageA(messageBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    } else if (dialog != nullptr && run->next < run->steps.size()) {
+        return;
+    }
+    if (run->busy)
+        return;
+    run->busy = true;
+    if (dialog != nullptr && run->next < run->steps.size()) {
         run->steps[run->next++](dialog);
     } else if (dialog != nullptr && ++run->ticksAfterLastStep > 500) {   // about 5 s
         run->outcome.timedOut = true;
