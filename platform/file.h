@@ -1,6 +1,7 @@
-// CFile: a file opened by path with the class library's mode and share flags.
-// Open reports failure by its result; Read, Write, Flush and Close raise a
-// CFileException. On Windows the share flags are the system's own; on POSIX hosts
+// CFile: a file opened by path with the class library's mode and share flags, or a
+// new temporary file that replaces another in one step. Open reports failure by its
+// result; Read, Write, Flush, Close and CloseReplacing raise a CFileException. Names
+// are UTF-8. On Windows the share flags are the system's own; on POSIX hosts
 // (used for the native tests) they are kept among CFile users with flock, and a path
 // on drive C ("C:\name") names "name" in the current directory.
 #pragma once
@@ -31,7 +32,8 @@ public:
     // The cause that a system error code stands for (a Win32 error on Windows, errno elsewhere).
     static int OsErrorToCause(long osError);
 
-    // A sentence in French that names the file and gives the system's own reason.
+    // A sentence in French that names the file, or the folder when the name ends
+    // with a separator ("C:\\"), and gives the system's own reason.
     void GetErrorMessage(wchar_t* buffer, std::size_t count) const;
 
     int m_cause;
@@ -53,27 +55,45 @@ public:
     };
 
     CFile() = default;
-    ~CFile();   // closes the file if still open, raising nothing
+    ~CFile();   // closes the file if still open, raising nothing; a temporary file is removed
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
     bool Open(const char* fileName, unsigned openFlags, CFileException* error = nullptr);
+
+    // Creates a file that did not exist, beside fileName in its folder and named after
+    // it ("C:\korvane.ini.0000012c.tmp"), and opens it for writing, sharing nothing.
+    // It never opens, truncates or follows anything already there: a name that
+    // anything holds is passed over for another, up to kTemporaryNameAttempts names.
+    // The file is temporary until CloseReplacing puts it in place; closed any other
+    // way, it is removed. False when no name could be created, with the error naming
+    // the folder.
+    bool OpenTemporaryBeside(const char* fileName, CFileException* error = nullptr);
+    static constexpr int kTemporaryNameAttempts = 16;
+
     unsigned Read(void* buffer, unsigned count);    // the bytes read, fewer at the end of the file
     void Write(const void* buffer, unsigned count);
     void Flush();                                   // to the disk, not just the system's cache
     void Close();
     void Abort();                                   // closes, ignoring any error
 
-    static void Remove(const char* fileName);
+    // Puts this file, written and flushed, in the place of target in one step, and
+    // closes it. It keeps what belongs to target rather than to its content: its
+    // attributes (hidden, system, archive), its security (owner, group and
+    // permissions) and its creation time. A read-only target is refused as Windows
+    // refuses it, whoever runs the program; a target that another program holds open
+    // is tried again for a moment. When it raises, target is as it was and this file
+    // is removed.
+    void CloseReplacing(const char* target);
 
-    // Puts source in the place of target in one step. A read-only target is refused
-    // as Windows refuses it, whoever runs the program; a target that another program
-    // holds open is tried again for a moment before the attempt fails.
-    static void Replace(const char* source, const char* target);
+    const char* GetFilePath() const { return m_szFileName; }
+
+    static void Remove(const char* fileName);
 
 private:
     [[noreturn]] void ThrowOsError(long osError) const;
 
     std::intptr_t m_hFile = -1;
+    bool m_bTemporary = false;
     char m_szFileName[260] = {};
 };

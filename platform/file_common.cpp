@@ -1,6 +1,9 @@
-// What CFileException does the same way on every system.
+// What CFile and CFileException do the same way on every system: the messages and
+// the names of temporary files.
 #include "platform/file.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "platform/file_system.h"
@@ -29,7 +32,7 @@ struct Sentence {
     const wchar_t* after;
 };
 
-Sentence CauseSentence(int cause)
+Sentence FileSentence(int cause)
 {
     switch (cause) {
     case CFileException::fileNotFound: return {L"Le fichier ", L" est introuvable."};
@@ -44,6 +47,21 @@ Sentence CauseSentence(int cause)
     }
 }
 
+// The same for a folder where a file could not be created or written.
+Sentence FolderSentence(int cause)
+{
+    switch (cause) {
+    case CFileException::fileNotFound:
+    case CFileException::badPath: return {L"Le dossier ", L" est introuvable."};
+    case CFileException::accessDenied: return {L"L'accès au dossier ", L" a été refusé : aucun fichier n'a pu y être créé."};
+    case CFileException::diskFull: return {L"Le disque du dossier ", L" est plein : le fichier n'a pas pu y être écrit."};
+    case CFileException::hardIO: return {L"Erreur d'écriture dans le dossier ", L"."};
+    default: return {L"Aucun fichier n'a pu être écrit dans le dossier ", L"."};
+    }
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
 }  // namespace
 
 void CFileException::GetErrorMessage(wchar_t* buffer, std::size_t count) const
@@ -52,9 +70,48 @@ void CFileException::GetErrorMessage(wchar_t* buffer, std::size_t count) const
     WidenFileName(m_szFileName, name, 260);
     wchar_t reason[256];
     SystemErrorText(m_lOsError, reason, 256);
-    const Sentence sentence = CauseSentence(m_cause);
+    const std::size_t length = std::strlen(m_szFileName);
+    const bool folder = length > 0 && IsSeparator(m_szFileName[length - 1]);
+    const Sentence sentence = folder ? FolderSentence(m_cause) : FileSentence(m_cause);
     CTextBuilder text(buffer, count);
     text << sentence.before << name << sentence.after;
     if (reason[0] != L'\0')
         text << L"\n\n" << reason;
+}
+
+bool TemporaryNameBeside(const char* fileName, std::uint32_t id, char* buffer, std::size_t count)
+{
+    char hex[9];
+    const auto end = std::to_chars(hex, hex + 8, id, 16).ptr;
+    const std::size_t digits = static_cast<std::size_t>(end - hex);
+    const std::size_t length = std::strlen(fileName);
+    if (length + 1 + 8 + 4 + 1 > count)
+        return false;
+    char* p = buffer;
+    p = std::copy(fileName, fileName + length, p);
+    *p++ = '.';
+    p = std::fill_n(p, 8 - digits, '0');
+    p = std::copy(hex, end, p);
+    p = std::copy_n(".tmp", 5, p);
+    return true;
+}
+
+std::uint32_t NextTemporaryId(std::uint64_t& state)
+{
+    // splitmix64: every seed gives a well-spread sequence.
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15u);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    return static_cast<std::uint32_t>((z ^ (z >> 31)) >> 32);
+}
+
+void FolderOf(const char* fileName, char* buffer, std::size_t count)
+{
+    std::size_t end = std::strlen(fileName);
+    while (end > 0 && !IsSeparator(fileName[end - 1]))
+        --end;
+    if (end + 1 > count)
+        end = 0;
+    std::memcpy(buffer, fileName, end);
+    buffer[end] = '\0';
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -53,7 +54,8 @@ int CFileException::OsErrorToCause(long osError)
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return accessDenied;
+    case EISDIR:
+    case EEXIST: return accessDenied;
     case EBADF: return invalidFile;
     case EWOULDBLOCK: return sharingViolation;
     case ENOSPC:
@@ -119,6 +121,45 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     return true;
 }
 
+bool CFile::OpenTemporaryBeside(const char* fileName, CFileException* error)
+{
+    Abort();
+    // The first name is the process's own, so two programs saving at once never
+    // meet; should anything stand there, the next names are random.
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    std::uint64_t state = (static_cast<std::uint64_t>(now.tv_sec) << 32) ^ static_cast<std::uint64_t>(now.tv_nsec) ^
+                          (static_cast<std::uint64_t>(::getpid()) << 16);
+    int osError = EEXIST;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        const std::uint32_t id = attempt == 0 ? static_cast<std::uint32_t>(::getpid()) : NextTemporaryId(state);
+        char name[260], path[260];
+        if (!TemporaryNameBeside(fileName, id, name, sizeof name)) {
+            osError = ENAMETOOLONG;
+            break;
+        }
+        HostPath(name, path, sizeof path);
+        // Only the owner may touch it until it is in place.
+        const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            flock(fd, LOCK_EX | LOCK_NB);
+            m_hFile = fd;
+            m_bTemporary = true;
+            std::strcpy(m_szFileName, name);
+            return true;
+        }
+        osError = errno;
+        if (osError != EEXIST)
+            break;
+    }
+    if (error != nullptr) {
+        char folder[260];
+        FolderOf(fileName, folder, sizeof folder);
+        *error = CFileException(CFileException::OsErrorToCause(osError), osError, folder);
+    }
+    return false;
+}
+
 void CFile::ThrowOsError(long osError) const
 {
     throw CFileException(CFileException::OsErrorToCause(osError), osError, m_szFileName);
@@ -161,6 +202,10 @@ void CFile::Flush()
 
 void CFile::Close()
 {
+    if (m_bTemporary) {
+        Abort();
+        return;
+    }
     const int fd = static_cast<int>(m_hFile);
     m_hFile = -1;
     if (fd >= 0 && ::close(fd) != 0)
@@ -169,8 +214,15 @@ void CFile::Close()
 
 void CFile::Abort()
 {
-    if (m_hFile >= 0)
-        ::close(static_cast<int>(m_hFile));
+    if (m_hFile < 0)
+        return;
+    if (m_bTemporary) {
+        char path[260];
+        HostPath(m_szFileName, path, sizeof path);
+        ::unlink(path);
+        m_bTemporary = false;
+    }
+    ::close(static_cast<int>(m_hFile));
     m_hFile = -1;
 }
 
@@ -184,21 +236,42 @@ void CFile::Remove(const char* fileName)
     }
 }
 
-void CFile::Replace(const char* source, const char* target)
+void CFile::CloseReplacing(const char* target)
 {
-    char from[260], to[260];
-    HostPath(source, from, sizeof from);
-    HostPath(target, to, sizeof to);
+    // The temporary file is removed whatever goes wrong before it is in place.
+    struct Guard {
+        CFile* pFile;
+        ~Guard() { pFile->Abort(); }
+    } guard{this};
+    auto raise = [target](int osError) {
+        throw CFileException(CFileException::OsErrorToCause(osError), osError, target);
+    };
 
-    // The owner's write bit stands for the Windows read-only attribute, even for root.
+    char from[260], to[260];
+    HostPath(m_szFileName, from, sizeof from);
+    HostPath(target, to, sizeof to);
+    const int fd = static_cast<int>(m_hFile);
+
+    // What belongs to the file rather than to its content: its mode and owner. The
+    // owner's write bit stands for the Windows read-only attribute, even for root.
     struct stat st;
-    if (::stat(to, &st) == 0 && !S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) == 0)
-        throw CFileException(CFileException::accessDenied, EACCES, target);
+    if (::lstat(to, &st) == 0) {
+        if (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0)
+            raise(EACCES);
+        if (::fchmod(fd, st.st_mode & 07777) != 0)
+            raise(errno);
+        // Only a privileged process may give a file away; then it keeps its own owner.
+        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0 &&
+            errno != EPERM)
+            raise(errno);
+    } else if (errno != ENOENT) {
+        raise(errno);
+    }
 
     int osError = 0;
     for (int attempt = 1; attempt <= kReplaceAttempts; ++attempt) {
         // A file that another CFile holds open cannot be replaced, as on Windows.
-        const int held = ::open(to, O_RDONLY | O_CLOEXEC);
+        const int held = ::open(to, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         osError = 0;
         if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) != 0)
             osError = errno;
@@ -212,5 +285,7 @@ void CFile::Replace(const char* source, const char* target)
             ::usleep(kReplaceRetryDelayUs);
     }
     if (osError != 0)
-        throw CFileException(CFileException::OsErrorToCause(osError), osError, target);
+        raise(osError);
+    m_bTemporary = false;
+    Close();
 }

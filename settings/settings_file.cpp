@@ -26,24 +26,18 @@ void SaveSettings(const SettingsRecord& record)
     EncodeRecord(record, bytes);
     // Never truncate the settings file itself: a failure halfway would lose the
     // settings saved before. The new record is complete on disk before it replaces
-    // the old one in a single step.
+    // the old one in a single step; until then it is a temporary file of this save's
+    // own, removed if anything fails.
     CFile file;
+    CFileException error;
+    if (!file.OpenTemporaryBeside(kSettingsWritePath, &error))
+        throw error;
     try {
-        CFileException error;
-        if (!file.Open(kSettingsTempPath, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite, &error))
-            throw error;
         file.Write(bytes.data(), static_cast<unsigned>(bytes.size()));
         file.Flush();
-        file.Close();
-        CFile::Replace(kSettingsTempPath, kSettingsWritePath);
-    } catch (CFileException& error) {
-        file.Abort();
-        try {
-            CFile::Remove(kSettingsTempPath);
-        } catch (const CFileException&) {
-            // not created, or already gone
-        }
-        error.SetFileName(kSettingsWritePath);  // the user knows only the settings file
+    } catch (CFileException& e) {
+        e.SetFileName(kSettingsFolder);     // the folder's disk, not the settings file
         throw;
     }
+    file.CloseReplacing(kSettingsWritePath);
 }

@@ -6,15 +6,18 @@
 // The same file, named as the program has always named it for each direction.
 inline constexpr const char kSettingsReadPath[] = "c:\\korvane.ini";
 inline constexpr const char kSettingsWritePath[] = "C:\\korvane.ini";
-// A save is written here first, beside the settings file, then put in its place.
-inline constexpr const char kSettingsTempPath[] = "C:\\korvane.ini.tmp";
+// The folder that holds it, where a save first writes a temporary file.
+inline constexpr const char kSettingsFolder[] = "C:\\";
 
 // Reads the settings file into record. False when the file could not be opened or
 // read, and record is then left as it was. A file shorter than a record reads as
 // the default record past its end; bytes past 72 are ignored.
 bool LoadSettings(SettingsRecord& record);
 
-// Writes record as the whole settings file. Raises CFileException when it cannot;
-// the file then keeps its previous content, byte for byte, and nothing else is
-// left behind.
+// Writes record as the whole settings file: into a new temporary file beside it,
+// which then takes its place in one step, keeping the file's attributes, security
+// and creation time. Raises CFileException when it cannot, naming the settings file
+// when the fault is the file's (read-only, held open) and the folder when it is the
+// folder's (no right to create a file there, disk full); the file then keeps its
+// previous content, byte for byte, and nothing else is left behind.
 void SaveSettings(const SettingsRecord& record);

@@ -121,7 +121,7 @@ TEST_F(SetupDialog, ShowsTheFileAndOkWritesWhatItShowed)
         SettingsRecord expected = DefaultRecord();
         c.saved(expected);
         EXPECT_EQ(ReadFile(kSettings), Encoded(expected));
-        EXPECT_FALSE(Exists(kTemp));
+        EXPECT_EQ(Leftovers(), "");
     }
 }
 
@@ -184,7 +184,7 @@ TEST_F(SetupDialog, CancelLeavesTheFileAsItWas)
             if (withFile) {
                 EXPECT_EQ(ReadFile(kSettings), original);
             }
-            EXPECT_FALSE(Exists(kTemp));
+            EXPECT_EQ(Leftovers(), "");
         }
     }
 }
@@ -257,7 +257,7 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
             },
             [&](HWND h) {
                 EXPECT_EQ(ItemText(h, IDC_EDIT_CLANS), "9");
-                EXPECT_FALSE(Exists(kTemp));
+                EXPECT_EQ(Leftovers(), "");
                 held.reset();
                 SetReadOnly(kSettings, false);
                 EXPECT_EQ(ReadFile(kSettings), original);
@@ -266,9 +266,9 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
         });
         ASSERT_EQ(out.messages.size(), 1u);
         EXPECT_NE(out.messages[0].find(L"C:\\korvane.ini"), std::wstring::npos) << std::string(out.messages[0].begin(), out.messages[0].end());
-        if (readOnly) {
-            EXPECT_NE(out.messages[0].find(L"L'accès au fichier C:\\korvane.ini a été refusé."), std::wstring::npos);
-        }
+        EXPECT_NE(out.messages[0].find(readOnly ? L"L'accès au fichier C:\\korvane.ini a été refusé."
+                                                : L"Le fichier C:\\korvane.ini est utilisé par un autre programme."),
+                  std::wstring::npos);
         EXPECT_EQ(out.result, IDOK);
         EXPECT_EQ(SavedRecord().clans, 9);
     }

@@ -188,7 +188,7 @@ TEST_F(TheProgram, AnnulerEndsItAndWritesNothing)
     Press(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_FALSE(Exists(kSettings));
-    EXPECT_FALSE(Exists(kTemp));
+    EXPECT_EQ(Leftovers(), "");
 }
 
 TEST_F(TheProgram, TypicalRunWritesTheExpectedRecordAndEnds)
@@ -205,7 +205,7 @@ TEST_F(TheProgram, TypicalRunWritesTheExpectedRecordAndEnds)
     Press(dialog, IDOK);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_EQ(ReadFile(kSettings), kTypicalSaved);
-    EXPECT_FALSE(Exists(kTemp));
+    EXPECT_EQ(Leftovers(), "");
 }
 
 TEST_F(TheProgram, ARefusedEntryKeepsItRunningAndTheFileUnchanged)

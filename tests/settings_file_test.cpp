@@ -2,8 +2,13 @@
 // Wine on the prefix's drive C with Windows' own share modes and attributes.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <iostream>
+#include <memory>
+#include <thread>
 
 #include "platform/file.h"
 #include "settings/settings_file.h"
@@ -76,7 +81,6 @@ TEST(SaveSettings, WritesExactlyOneRecordWithoutReservedBytes)
     const struct { const char* name; std::function<void()> prepare; } cases[] = {
         {"no file yet", [] {}},
         {"a longer file is replaced by 72 bytes", [longer] { WriteFile(kSettings, longer); }},
-        {"a stale temporary file is overwritten", [longer] { WriteFile(kTemp, longer); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,7 +99,76 @@ TEST(SaveSettings, WritesExactlyOneRecordWithoutReservedBytes)
         EXPECT_EQ(Bytes(written.begin() + 16, written.begin() + 24), Bytes(8, 0));
         EXPECT_EQ(written[70], 0);
         EXPECT_EQ(written[71], 0);
-        EXPECT_FALSE(Exists(kTemp));
+        EXPECT_EQ(Leftovers(), "");
+    }
+}
+
+// Whatever anyone left at a temporary name (the one saves once always used, or the
+// one this process tries first) the save goes elsewhere and leaves it as it was.
+TEST(SaveSettings, WhatStandsAtATemporaryNameIsLeftAlone)
+{
+    const Bytes theirs(10, 0x42);
+    enum Thing { kFolder, kReadOnlyFile, kFileHeldOpen };
+    for (const std::string& name : {std::string(kOldTemp), FirstTemporaryName()}) {
+        for (const Thing thing : {kFolder, kReadOnlyFile, kFileHeldOpen}) {
+            SCOPED_TRACE(name + (thing == kFolder ? ": a folder" : thing == kReadOnlyFile ? ": a read-only file"
+                                                                                         : ": a file held open"));
+            CleanDriveC drive;
+            WriteFile(kSettings, Encoded(DefaultRecord()));
+            std::unique_ptr<HeldOpen> held;
+            if (thing == kFolder) {
+                MakeDirectory(name.c_str());
+            } else {
+                WriteFile(name.c_str(), theirs);
+                if (thing == kReadOnlyFile)
+                    SetReadOnly(name.c_str(), true);
+                else
+                    held = std::make_unique<HeldOpen>(name.c_str());
+            }
+            SettingsRecord fresh = DefaultRecord();
+            fresh.clans = 42;
+            ASSERT_NO_THROW(SaveSettings(fresh));
+            held.reset();
+            EXPECT_EQ(ReadFile(kSettings), Encoded(fresh));
+            if (thing == kFolder)
+                EXPECT_TRUE(fs::is_directory(name));
+            else
+                EXPECT_EQ(ReadFile(name.c_str()), theirs);
+            EXPECT_EQ(Leftovers({name}), "");
+        }
+    }
+}
+
+// What belongs to the settings file rather than to its content outlives a save.
+TEST(SaveSettings, KeepsWhatBelongsToTheFile)
+{
+#ifdef _WIN32
+    const DWORD cases[] = {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_ARCHIVE,
+                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM};
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+#else
+    const fs::perms cases[] = {fs::perms(0640), fs::perms(0600), fs::perms(0604), fs::perms(0666)};
+#endif
+    for (const auto property : cases) {
+        SCOPED_TRACE(static_cast<unsigned>(property));
+        CleanDriveC drive;
+        WriteFile(kSettings, Encoded(DefaultRecord()));
+#ifdef _WIN32
+        ASSERT_TRUE(SetFileAttributesA(kSettings, property));
+#else
+        fs::permissions(kSettings, property);
+#endif
+        SettingsRecord fresh = DefaultRecord();
+        fresh.height = 321;
+        ASSERT_NO_THROW(SaveSettings(fresh));
+        EXPECT_EQ(ReadFile(kSettings), Encoded(fresh));
+#ifdef _WIN32
+        // Written to, it is marked for the next backup, as any file written to is.
+        EXPECT_EQ(GetFileAttributesA(kSettings) & kept, (property & kept) | FILE_ATTRIBUTE_ARCHIVE);
+#else
+        EXPECT_EQ(fs::status(kSettings).permissions(), property);
+#endif
+        EXPECT_EQ(Leftovers(), "");
     }
 }
 
@@ -106,11 +179,9 @@ TEST(SaveSettings, AFailedSaveKeepsTheOldFile)
         const char* name;
         std::function<void()> prepare;
         bool settingsIsFolder;
-        bool tempIsFolder;
     } cases[] = {
-        {"read-only settings file", [old] { WriteFile(kSettings, old); SetReadOnly(kSettings, true); }, false, false},
-        {"temporary file cannot be created", [old] { WriteFile(kSettings, old); MakeDirectory(kTemp); }, false, true},
-        {"a folder stands where the file goes", [] { MakeDirectory(kSettings); }, true, false},
+        {"read-only settings file", [old] { WriteFile(kSettings, old); SetReadOnly(kSettings, true); }, false},
+        {"a folder stands where the file goes", [] { MakeDirectory(kSettings); }, true},
     };
     SettingsRecord fresh = DefaultRecord();
     fresh.height = 999;
@@ -126,38 +197,116 @@ TEST(SaveSettings, AFailedSaveKeepsTheOldFile)
             EXPECT_STREQ(e.m_szFileName, "C:\\korvane.ini");
         }
         if (c.settingsIsFolder)
-            EXPECT_TRUE(Exists(kSettings));
+            EXPECT_TRUE(fs::is_directory(kSettings));
         else
             EXPECT_EQ(ReadFile(kSettings), old);
-        EXPECT_EQ(Exists(kTemp), c.tempIsFolder);
+        EXPECT_EQ(Leftovers(), "");
     }
 }
 
-TEST(SaveSettings, AFileHeldOpenWithoutSharingIsLeftIntact)
+// Another program holding the settings file open: a moment's hold is waited out, a
+// longer one fails the save with the file intact.
+TEST(SaveSettings, AFileHeldOpenWithoutSharing)
 {
-    CleanDriveC drive;
-    const Bytes old = Encoded(DefaultRecord());
-    WriteFile(kSettings, old);
-    {
-        HeldOpen other(kSettings);
-        ASSERT_TRUE(other.IsOpen());
+    using namespace std::chrono;
+    const struct { const char* name; milliseconds hold; bool saved; } cases[] = {
+        {"held for a moment", milliseconds(100), true},
+        {"held longer than the save waits", milliseconds(1500), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CleanDriveC drive;
+        const Bytes old = Encoded(DefaultRecord());
+        WriteFile(kSettings, old);
+        std::atomic<bool> holding{false};
+        std::thread other([&] {
+            HeldOpen held(kSettings);
+            holding = held.IsOpen();
+            std::this_thread::sleep_for(c.hold);    // how long the other program keeps it
+        });
+        const auto start = steady_clock::now();
+        while (!holding && steady_clock::now() - start < seconds(5))
+            std::this_thread::yield();
+        ASSERT_TRUE(holding);
         SettingsRecord fresh = DefaultRecord();
         fresh.width = 555;
+        bool saved = false;
         try {
             SaveSettings(fresh);
-            ADD_FAILURE() << "the save succeeded";
+            saved = true;
         } catch (const CFileException& e) {
             EXPECT_TRUE(e.m_cause == CFileException::sharingViolation || e.m_cause == CFileException::accessDenied)
                 << "cause " << e.m_cause;
+            EXPECT_STREQ(e.m_szFileName, "C:\\korvane.ini");
         }
+        const auto waited = duration_cast<milliseconds>(steady_clock::now() - start);
+        other.join();
+        EXPECT_EQ(saved, c.saved);
+        EXPECT_EQ(ReadFile(kSettings), saved ? Encoded(fresh) : old);
+        EXPECT_GE(waited.count(), 50) << "the save did not wait for the file";
+        EXPECT_EQ(Leftovers(), "");
     }
-    EXPECT_EQ(ReadFile(kSettings), old);
-    EXPECT_FALSE(Exists(kTemp));
-    // Once the other program lets go, the next OK goes through.
-    SettingsRecord fresh = DefaultRecord();
-    fresh.width = 555;
-    EXPECT_NO_THROW(SaveSettings(fresh));
-    EXPECT_EQ(ReadFile(kSettings), Encoded(fresh));
+}
+
+// Two programs saving different records and a third loading, all at once: every
+// load that opens the file reads one whole record of one writer, every save either
+// succeeds or fails with a file error, and no temporary file is left.
+TEST(SaveSettings, TwoWritersAndAReaderAtOnce)
+{
+    using namespace std::chrono;
+    CleanDriveC drive;
+    SettingsRecord records[2] = {DefaultRecord(), DefaultRecord()};
+    records[0].height = 300;
+    records[0].clans = 1;
+    records[1].height = 400;
+    records[1].clans = 2;
+    WriteFile(kSettings, Encoded(records[0]));
+    const Bytes written[2] = {Encoded(records[0]), Encoded(records[1])};
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> saves{0}, failedSaves{0}, otherErrors{0}, loads{0}, notOpened{0}, wrongLoads{0};
+    auto writer = [&](const SettingsRecord& record) {
+        while (!stop) {
+            try {
+                SaveSettings(record);
+                ++saves;
+            } catch (const CFileException&) {
+                ++failedSaves;
+            } catch (...) {
+                ++otherErrors;
+            }
+        }
+    };
+    std::thread first(writer, std::cref(records[0])), second(writer, std::cref(records[1]));
+    std::thread reader([&] {
+        while (!stop) {
+            SettingsRecord loaded = DefaultRecord();
+            loaded.version = 99;
+            if (!LoadSettings(loaded)) {
+                ++notOpened;
+                continue;
+            }
+            ++loads;
+            const Bytes bytes = Encoded(loaded);
+            if (bytes != written[0] && bytes != written[1])
+                ++wrongLoads;
+        }
+    });
+    std::this_thread::sleep_for(seconds(2));    // how long the three run side by side
+    stop = true;
+    first.join();
+    second.join();
+    reader.join();
+
+    std::cout << "concurrent use: " << saves << " saves (" << failedSaves << " failed), " << loads << " loads ("
+              << notOpened << " did not open)\n";
+    EXPECT_GT(saves, 0);
+    EXPECT_GT(loads, 0);
+    EXPECT_EQ(wrongLoads, 0) << "a load read something no writer wrote";
+    EXPECT_EQ(otherErrors, 0);
+    const Bytes last = ReadFile(kSettings);
+    EXPECT_TRUE(last == written[0] || last == written[1]);
+    EXPECT_EQ(Leftovers(), "");
 }
 
 TEST(CFileException, MessageNamesTheFileAndTheReason)
@@ -175,6 +324,16 @@ TEST(CFileException, MessageNamesTheFileAndTheReason)
     wchar_t tiny[8];
     error.GetErrorMessage(tiny, 8);   // cut, never overrun
     EXPECT_LT(std::wcslen(tiny), 8u);
+
+    // A save that could not create or write its file names the folder instead.
+    const struct { int cause; const wchar_t* sentence; } folders[] = {
+        {CFileException::accessDenied, L"L'accès au dossier C:\\ a été refusé : aucun fichier n'a pu y être créé."},
+        {CFileException::diskFull, L"Le disque du dossier C:\\ est plein : le fichier n'a pas pu y être écrit."},
+    };
+    for (const auto& f : folders) {
+        CFileException(f.cause, -1, "C:\\").GetErrorMessage(message, 512);
+        EXPECT_STREQ(message, f.sentence);
+    }
 }
 
 }  // namespace

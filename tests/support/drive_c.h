@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <string>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,12 +30,46 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 #ifdef _WIN32
+inline const char* const kRoot = "C:\\";
 inline const char* const kSettings = "C:\\korvane.ini";
-inline const char* const kTemp = "C:\\korvane.ini.tmp";
+inline const char* const kOldTemp = "C:\\korvane.ini.tmp";   // where saves once wrote first
 #else
+inline const char* const kRoot = ".";
 inline const char* const kSettings = "korvane.ini";
-inline const char* const kTemp = "korvane.ini.tmp";
+inline const char* const kOldTemp = "korvane.ini.tmp";
 #endif
+
+// The temporary name a save of this process tries first.
+inline std::string FirstTemporaryName()
+{
+#ifdef _WIN32
+    const unsigned long pid = GetCurrentProcessId();
+#else
+    const unsigned long pid = static_cast<unsigned long>(getpid());
+#endif
+    char name[64];
+    std::snprintf(name, sizeof name, "%s.%08lx.tmp", kSettings, pid);
+    return name;
+}
+
+// The temporary files of saves in the root of drive C ("korvane.ini.*.tmp"), but
+// those named in except; one name after another, empty when there are none.
+inline std::string Leftovers(std::initializer_list<std::string> except = {})
+{
+    std::string found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(kRoot, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("korvane.ini.", 0) != 0 || name.size() < 16 || name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        bool expected = false;
+        for (const std::string& e : except)
+            expected = expected || fs::path(e).filename().string() == name;
+        if (!expected)
+            found += name + " ";
+    }
+    return found;
+}
 
 // A record's bytes as the settings file holds them.
 inline Bytes Encoded(const SettingsRecord& record)
@@ -150,7 +187,13 @@ public:
     static void Clear()
     {
         RemoveAll(kSettings);
-        RemoveAll(kTemp);
+        RemoveAll(kOldTemp);
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(kRoot, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("korvane.ini.", 0) == 0)
+                RemoveAll(entry.path().string().c_str());
+        }
     }
 
 private:
