@@ -17,16 +17,22 @@ cmake --build --preset host
 ctest --preset host -j "$(nproc)" | tee -a "$log"
 
 echo "== Windows program and tests"
+. scripts/wine-env.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
-cmake --preset win32-tests >/dev/null
-cmake --build --preset win32-tests
+if [ "$KORVANE_WIN_PRESET" != win32 ]; then
+    echo "This machine cannot run 32-bit x86 programs, nor so Wine's 32-bit part: the" \
+         "Windows tests run a 64-bit build of the same sources, in a 64-bit Wine prefix."
+    cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
+    cmake --build --preset "$KORVANE_WIN_PRESET"
+fi
+cmake --preset "$KORVANE_WIN_PRESET-tests" >/dev/null
+cmake --build --preset "$KORVANE_WIN_PRESET-tests"
 
-echo "== Windows tests under Wine"
-. scripts/wine-env.sh
+echo "== Windows tests under Wine ($WINEARCH)"
 trap 'wine_session_stop; rm -f "$log"' EXIT
-wine_session_start build/win32-tests/tests/keeper.exe
-ctest --preset win32-tests | tee -a "$log"
+wine_session_start "build/$KORVANE_WIN_PRESET-tests/tests/keeper.exe"
+ctest --preset "$KORVANE_WIN_PRESET-tests" | tee -a "$log"
 wine_session_stop
 trap 'rm -f "$log"' EXIT
 

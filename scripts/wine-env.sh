@@ -5,9 +5,33 @@
 # shellcheck shell=bash
 
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# The program is a 32-bit one, and Wine runs it with its 32-bit part, an i386 Linux
+# program. Some virtual machines cannot run 32-bit x86 code at all (the kernel
+# answers "Exec format error"): there the Windows tests run a 64-bit build of the
+# same sources under Wine's 64-bit part instead, in a 64-bit prefix, and say so.
+# KORVANE_WINDOWS_ARCH (i686 or x86_64) may name the choice.
+if [ -z "${KORVANE_WINDOWS_ARCH:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1 || ! [ -x /usr/lib/wine/wine64 ]; then
+        KORVANE_WINDOWS_ARCH=i686
+    else
+        KORVANE_WINDOWS_ARCH=x86_64
+    fi
+fi
+export KORVANE_WINDOWS_ARCH
+if [ "$KORVANE_WINDOWS_ARCH" = x86_64 ]; then
+    KORVANE_WINE=/usr/lib/wine/wine64
+    KORVANE_WIN_PRESET=win64
+    _korvane_prefix_suffix=64
+    export WINEARCH=win64 WINELOADER=$KORVANE_WINE
+else
+    KORVANE_WINE=wine
+    KORVANE_WIN_PRESET=win32
+    _korvane_prefix_suffix=
+    export WINEARCH=win32
+fi
 # Never the user's own WINEPREFIX: the tests remove C:\korvane.ini there.
-export WINEPREFIX=${KORVANE_WINEPREFIX:-$KORVANE_ROOT/build/wineprefix}
-export WINEARCH=win32
+export WINEPREFIX=${KORVANE_WINEPREFIX:-$KORVANE_ROOT/build/wineprefix$_korvane_prefix_suffix}
 export WINEDEBUG=${WINEDEBUG:--all,err+module}
 # No Mono or Gecko installer prompts; a test may add overrides of its own.
 export WINEDLLOVERRIDES="mscoree,mshtml=${KORVANE_DLLOVERRIDES:+;$KORVANE_DLLOVERRIDES}"
@@ -33,9 +57,9 @@ wine_prefix_init() {
     if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.korvane-ready" ]; then
         mkdir -p "$WINEPREFIX"
         echo "wine: creating the prefix $WINEPREFIX" >&2
-        wineboot -i >/dev/null 2>&1
+        "$KORVANE_WINE" wineboot -i >/dev/null 2>&1
         # Without a window manager every hidden window would wait 2 s for one.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        "$KORVANE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.korvane-ready"
     fi
@@ -81,7 +105,7 @@ wine_session_start() {
     fi
     local out
     out=$(mktemp)
-    wine "$keeper" >"$out" 2>&1 </dev/null &
+    "$KORVANE_WINE" "$keeper" >"$out" 2>&1 </dev/null &
     _korvane_keeper_pid=$!
     if ! wait_for 60 grep -q ready "$out"; then
         echo "Wine did not start: $(cat "$out")" >&2

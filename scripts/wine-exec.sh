@@ -3,4 +3,4 @@
 # for the Windows test executables.
 . "$(dirname "$0")/wine-env.sh"
 wine_prefix_init
-exec wine "$@"
+exec "$KORVANE_WINE" "$@"
