@@ -1,19 +1,32 @@
 #include "dialog/setup_dlg.h"
 
+#include <iterator>
+
+#include "platform/text_builder.h"
 #include "settings/settings_file.h"
+
+namespace {
+
+// Posted once the dialog is up, so that the message about the settings file shows
+// over the values it speaks of.
+constexpr UINT WM_REPORT_UNREAD_SETTINGS = WM_APP + 1;
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CSetupDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
+    ON_MESSAGE_VOID(WM_REPORT_UNREAD_SETTINGS, CSetupDlg::OnReportUnreadSettings)
 END_MESSAGE_MAP()
 
 CSetupDlg::CSetupDlg(CWnd* pParent)
-    : CDialog(IDD, pParent), m_record(DefaultRecord()), m_bFileLoaded(false), m_values(), m_hIcon(nullptr)
+    : CDialog(IDD, pParent), m_record(DefaultRecord()), m_bFileLoaded(false), m_values(), m_hIcon(nullptr),
+      m_bFileUnreadable(false)
 {
     SetDefaults(m_values);
-    m_bFileLoaded = true;
-    if (!LoadSettings(m_record))
-        m_bFileLoaded = false;
+    const LoadResult loaded = LoadSettings(m_record, &m_loadError);
+    m_bFileLoaded = loaded == LoadResult::loaded;
+    m_bFileUnreadable = loaded == LoadResult::unreadable;
     if (m_bFileLoaded)
         ApplyRecord(m_record, m_values);    // only a record of our version
     // The icon is the module's own resource, shared: it is never destroyed.
@@ -66,7 +79,22 @@ BOOL CSetupDlg::OnInitDialog()
         m_sliderSpeed.SetPos(kSpeedWithoutFile);
         m_sliderWorkerRatio.SetPos(kWorkerRatioWithoutFile);
     }
+    if (m_bFileUnreadable)
+        PostMessage(WM_REPORT_UNREAD_SETTINGS);
     return TRUE;    // the focus goes to the first tab stop, OK
+}
+
+// Settings that exist but could not be read are never replaced in silence.
+void CSetupDlg::OnReportUnreadSettings()
+{
+    wchar_t reason[768];
+    m_loadError.GetErrorMessage(reason, std::size(reason));
+    wchar_t text[1024];
+    CTextBuilder(text, std::size(text))
+        << L"Les réglages enregistrés n'ont pas pu être lus.\n\n" << reason
+        << L"\n\nLes valeurs affichées sont les valeurs par défaut : OK remplacera le fichier par ces valeurs, "
+           L"« Annuler » le laissera tel qu'il est.";
+    MessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
 void CSetupDlg::OnOK()

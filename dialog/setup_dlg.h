@@ -1,12 +1,14 @@
 // The setup dialog: loads the settings when it is constructed, shows them when it
-// opens, checks and saves them on OK, drops them on "Annuler", and draws the
-// program's icon while minimized.
+// opens (and says so when a settings file is there that could not be read), checks
+// and saves them on OK, drops them on "Annuler", and draws the program's icon while
+// minimized.
 #pragma once
 
 #include <windows.h>
 
 #include "platform/controls.h"
 #include "platform/dialog.h"
+#include "platform/file.h"
 #include "res/resource.h"
 #include "settings/settings_record.h"
 #include "settings/setup_values.h"
@@ -28,6 +30,7 @@ protected:
 
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    void OnReportUnreadSettings();
 
     DECLARE_MESSAGE_MAP()
 
@@ -39,4 +42,6 @@ private:
     CComboBox m_comboColorDepth;
     SetupValues m_values;           // m_nHeight ... m_nClans, in transfer order
     HICON m_hIcon;
+    bool m_bFileUnreadable;         // a settings file is there but could not be read
+    CFileException m_loadError;     // why, for the user
 };

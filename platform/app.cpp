@@ -41,15 +41,6 @@ void CWinApp::SetNamesFromModule()
     if (wchar_t* dot = std::wcsrchr(m_szModuleName, L'.'))
         *dot = L'\0';
     m_pszAppName = m_pszGivenName != nullptr ? m_pszGivenName : m_szModuleName;
-
-    // The help file: the executable's folder and name, with ".hlp".
-    const std::size_t folder = static_cast<std::size_t>(name - path);
-    if (folder + std::wcslen(m_szModuleName) + std::size(L".hlp") <= MAX_PATH) {
-        std::wmemcpy(m_szHelpFile, path, folder);
-        std::wcscpy(m_szHelpFile + folder, m_szModuleName);
-        std::wcscat(m_szHelpFile, L".hlp");
-    }
-    m_pszHelpFilePath = m_szHelpFile;
 }
 
 BOOL CWinApp::InitInstance()
@@ -83,13 +74,11 @@ BOOL CWinApp::Enable3dControls()
 
 void CWinApp::OnHelp()
 {
-    WinHelp(0, HELP_FINDER);
-}
-
-void CWinApp::WinHelp(DWORD_PTR dwData, UINT nCmd)
-{
-    HWND hWnd = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
-    ::WinHelpW(hWnd, m_pszHelpFilePath, nCmd, dwData);
+    const wchar_t text[] = L"Aucune aide n'est disponible pour ce programme.";
+    if (m_pMainWnd != nullptr && m_pMainWnd->m_hWnd != nullptr)
+        m_pMainWnd->MessageBox(text, MB_OK | MB_ICONINFORMATION);
+    else
+        ::MessageBoxW(nullptr, text, m_pszAppName, MB_OK | MB_ICONINFORMATION);
 }
 
 void AfxEnableControlContainer()
@@ -107,7 +96,12 @@ BOOL AfxRestrictDllSearch()
     HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
     const auto pfn = reinterpret_cast<SetDefaultDllDirectoriesProc>(
         reinterpret_cast<void*>(::GetProcAddress(hKernel, "SetDefaultDllDirectories")));
-    return pfn != nullptr && pfn(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (pfn != nullptr && pfn(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return TRUE;
+    // Without it, at least the current folder leaves the search; the program's
+    // own folder stays first in it.
+    ::SetDllDirectoryW(L"");
+    return FALSE;
 }
 
 BOOL AfxInitCommonControls(DWORD dwICC)

@@ -27,15 +27,15 @@ public:
     // Asks for the three-dimensional look of the standard controls.
     BOOL Enable3dControls();
 
-    // The standard Help handler: opens the application's help file at its contents.
+    // The standard Help handler. No help file comes with a program of this
+    // framework: it says so in a message box owned by the main window, and starts
+    // and opens nothing (the system's help viewer would be started by its bare
+    // name, which Windows looks for in the program's own folder first).
     void OnHelp();
-    // Asks the system's help program to open the application's help file.
-    virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = HELP_CONTEXT);
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
     const wchar_t* m_pszAppName = nullptr;
-    const wchar_t* m_pszHelpFilePath = nullptr;
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -48,7 +48,6 @@ private:
     static CWinApp* s_pThisApp;
     const wchar_t* m_pszGivenName;
     wchar_t m_szModuleName[MAX_PATH] = {};
-    wchar_t m_szHelpFile[MAX_PATH] = {};
     int m_nExitCode = 0;
 };
 
@@ -60,7 +59,8 @@ void AfxEnableControlContainer();
 
 // From now on this process loads DLLs from the system folder only, never from the
 // folder it was started from. FALSE where the system cannot restrict the search
-// (a Windows 7 without the update that brought it).
+// (a Windows 7 or Vista without the update that brought it): there only the current
+// folder is taken out of it.
 BOOL AfxRestrictDllSearch();
 
 // Loads the common controls from the system folder and registers the window classes

@@ -28,10 +28,7 @@ HWND CDataExchange::PrepareEditCtrl(int nIDC)
 void CDataExchange::Fail(const wchar_t* message)
 {
     HWND hDlg = m_pDlgWnd->m_hWnd;
-    wchar_t caption[128];
-    if (::GetWindowTextW(hDlg, caption, 128) == 0)
-        caption[0] = L'\0';
-    ::MessageBoxW(hDlg, message, caption, MB_OK | MB_ICONEXCLAMATION);
+    m_pDlgWnd->MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     if (m_hWndLastControl != nullptr) {
         ::SendMessageW(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWndLastControl), TRUE);
         if (m_bEditLastControl)

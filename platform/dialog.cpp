@@ -180,12 +180,12 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     } catch (const CFileException& e) {
         wchar_t text[768];
         e.GetErrorMessage(text, 768);
-        ReportException(text);
+        MessageBox(text, MB_OK | MB_ICONEXCLAMATION);
         return TRUE;
     } catch (const CUserException&) {
         return TRUE;    // already shown
     } catch (...) {
-        ReportException(L"Une erreur inattendue a interrompu l'opération.");
+        MessageBox(L"Une erreur inattendue a interrompu l'opération.", MB_OK | MB_ICONEXCLAMATION);
         return TRUE;
     }
     if (!handled || state.bDefault)
@@ -196,10 +196,3 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
-void CDialog::ReportException(const wchar_t* message)
-{
-    wchar_t caption[128];
-    if (::GetWindowTextW(m_hWnd, caption, 128) == 0)
-        caption[0] = L'\0';
-    ::MessageBoxW(m_hWnd, message, caption, MB_OK | MB_ICONEXCLAMATION);
-}

@@ -40,7 +40,6 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void ReportException(const wchar_t* message);
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

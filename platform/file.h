@@ -32,6 +32,10 @@ public:
     // The cause that a system error code stands for (a Win32 error on Windows, errno elsewhere).
     static int OsErrorToCause(long osError);
 
+    // True when the system said that nothing stands at the name: neither the file
+    // nor the folder that would hold it.
+    bool IsNoSuchFile() const;
+
     // A sentence in French that names the file, or the folder when the name ends
     // with a separator ("C:\\"), and gives the system's own reason.
     void GetErrorMessage(wchar_t* buffer, std::size_t count) const;
@@ -61,13 +65,23 @@ public:
 
     bool Open(const char* fileName, unsigned openFlags, CFileException* error = nullptr);
 
+    // As Open; a file that another program holds open or locked is tried again for
+    // a moment, as CloseReplacing does.
+    bool OpenWaiting(const char* fileName, unsigned openFlags, CFileException* error = nullptr);
+    // How long another program may hold a file that we want: kBusyAttempts tries,
+    // kBusyDelayMs apart.
+    static constexpr int kBusyAttempts = 5;
+    static constexpr int kBusyDelayMs = 50;
+
     // Creates a file that did not exist, beside fileName in its folder and named after
     // it ("C:\korvane.ini.0000012c.tmp"), and opens it for writing, sharing nothing.
-    // It never opens, truncates or follows anything already there: a name that
-    // anything holds is passed over for another, up to kTemporaryNameAttempts names.
-    // The file is temporary until CloseReplacing puts it in place; closed any other
-    // way, it is removed. False when no name could be created, with the error naming
-    // the folder.
+    // It never opens, truncates or follows anything already there (a file, a folder,
+    // a link): a name that anything holds is passed over for another, up to
+    // kTemporaryNameAttempts names. It is born with the security of fileName, when
+    // that exists, and is temporary until CloseReplacing puts it in place: closed
+    // any other way, or left by a process that ends first, it is removed. False
+    // when no name could be created, with the error naming the folder (or fileName,
+    // when its security could not be read).
     bool OpenTemporaryBeside(const char* fileName, CFileException* error = nullptr);
     static constexpr int kTemporaryNameAttempts = 16;
 
@@ -79,11 +93,11 @@ public:
 
     // Puts this file, written and flushed, in the place of target in one step, and
     // closes it. It keeps what belongs to target rather than to its content: its
-    // attributes (hidden, system, archive), its security (owner, group and
-    // permissions) and its creation time. A read-only target is refused as Windows
-    // refuses it, whoever runs the program; a target that another program holds open
-    // is tried again for a moment. When it raises, target is as it was and this file
-    // is removed.
+    // attributes (hidden, system, archive) and its creation time, besides the
+    // security given at creation. A read-only target is refused as Windows refuses
+    // it, whoever runs the program; a target that another program holds open is
+    // tried again for a moment, then reported as in use. When it raises, target is
+    // as it was and this file is removed.
     void CloseReplacing(const char* target);
 
     const char* GetFilePath() const { return m_szFileName; }

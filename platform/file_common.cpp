@@ -24,6 +24,23 @@ void CFileException::SetFileName(const char* fileName)
     }
 }
 
+bool CFile::OpenWaiting(const char* fileName, unsigned openFlags, CFileException* error)
+{
+    CFileException e;
+    for (int attempt = 1;; ++attempt) {
+        if (Open(fileName, openFlags, &e))
+            return true;
+        const bool held = e.m_cause == CFileException::sharingViolation ||
+                          e.m_cause == CFileException::lockViolation || e.m_cause == CFileException::accessDenied;
+        if (!held || attempt == kBusyAttempts)
+            break;
+        PauseWhileBusy();
+    }
+    if (error != nullptr)
+        *error = e;
+    return false;
+}
+
 namespace {
 
 // The sentence for each cause, in two parts around the file's name.

@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr int kReplaceAttempts = 5;
-constexpr useconds_t kReplaceRetryDelayUs = 50'000;
-
 // "C:\dir\name" -> "dir/name"; other paths keep their form with '/' separators.
 void HostPath(const char* fileName, char* buffer, std::size_t count)
 {
@@ -63,6 +60,16 @@ int CFileException::OsErrorToCause(long osError)
     case EIO: return hardIO;
     default: return genericException;
     }
+}
+
+bool CFileException::IsNoSuchFile() const
+{
+    return m_lOsError == ENOENT || m_lOsError == ENOTDIR;
+}
+
+void PauseWhileBusy()
+{
+    ::usleep(CFile::kBusyDelayMs * 1000);
 }
 
 void WidenFileName(const char* fileName, wchar_t* buffer, std::size_t count)
@@ -252,10 +259,11 @@ void CFile::CloseReplacing(const char* target)
     HostPath(target, to, sizeof to);
     const int fd = static_cast<int>(m_hFile);
 
-    // What belongs to the file rather than to its content: its mode and owner. The
-    // owner's write bit stands for the Windows read-only attribute, even for root.
+    // What belongs to the file rather than to its content: its mode and owner, those
+    // of the file itself when target is a link to it (a link's own mode is 0777).
+    // The owner's write bit stands for the Windows read-only attribute, even for root.
     struct stat st;
-    if (::lstat(to, &st) == 0) {
+    if (::stat(to, &st) == 0) {
         if (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0)
             raise(EACCES);
         if (::fchmod(fd, st.st_mode & 07777) != 0)
@@ -264,12 +272,12 @@ void CFile::CloseReplacing(const char* target)
         if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0 &&
             errno != EPERM)
             raise(errno);
-    } else if (errno != ENOENT) {
+    } else if (errno != ENOENT) {     // a link to nothing is replaced as no file
         raise(errno);
     }
 
     int osError = 0;
-    for (int attempt = 1; attempt <= kReplaceAttempts; ++attempt) {
+    for (int attempt = 1; attempt <= kBusyAttempts; ++attempt) {
         // A file that another CFile holds open cannot be replaced, as on Windows.
         const int held = ::open(to, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         osError = 0;
@@ -281,8 +289,8 @@ void CFile::CloseReplacing(const char* target)
             ::close(held);
         if (osError != EWOULDBLOCK)
             break;
-        if (attempt < kReplaceAttempts)
-            ::usleep(kReplaceRetryDelayUs);
+        if (attempt < kBusyAttempts)
+            PauseWhileBusy();
     }
     if (osError != 0)
         raise(osError);

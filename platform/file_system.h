@@ -22,3 +22,6 @@ std::uint32_t NextTemporaryId(std::uint64_t& state);
 
 // The folder of fileName with its trailing separator ("C:\\"); "" when it names none.
 void FolderOf(const char* fileName, char* buffer, std::size_t count);
+
+// Waits CFile::kBusyDelayMs before a file that another program holds is tried again.
+void PauseWhileBusy();

@@ -43,6 +43,14 @@ CWnd::~CWnd()
         pApp->m_pMainWnd = nullptr;
 }
 
+int CWnd::MessageBox(const wchar_t* text, UINT nType) const
+{
+    wchar_t caption[128];
+    if (m_hWnd == nullptr || ::GetWindowTextW(m_hWnd, caption, 128) == 0)
+        caption[0] = L'\0';
+    return ::MessageBoxW(m_hWnd, text, caption, nType);
+}
+
 void CWnd::CenterWindow()
 {
     RECT rcWindow, rcArea;

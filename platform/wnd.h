@@ -55,6 +55,8 @@ protected:                                               \
 
 #define ON_COMMAND(id, memberFxn) \
     {WM_COMMAND, static_cast<UINT>(id), AfxSig_vv, {.pfn_vv = static_cast<AFX_PMSG>(&memberFxn)}},
+#define ON_MESSAGE_VOID(message, memberFxn) \
+    {static_cast<UINT>(message), 0, AfxSig_vv, {.pfn_vv = static_cast<AFX_PMSG>(&memberFxn)}},
 #define ON_WM_PAINT() \
     {WM_PAINT, 0, AfxSig_vv, {.pfn_vv = static_cast<AFX_PMSG>(&ThisClass::OnPaint)}},
 #define ON_WM_QUERYDRAGICON() \
@@ -85,6 +87,12 @@ public:
     {
         return ::SendMessageW(m_hWnd, message, wParam, lParam);
     }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return ::PostMessageW(m_hWnd, message, wParam, lParam);
+    }
+    // A message box owned by this window, with its caption.
+    int MessageBox(const wchar_t* text, UINT nType = MB_OK) const;
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }

@@ -3,21 +3,29 @@
 #include "platform/file.h"
 #include "settings/setup_values.h"
 
-bool LoadSettings(SettingsRecord& record)
+LoadResult LoadSettings(SettingsRecord& record, CFileException* error)
 {
+    auto unreadable = [error](const CFileException& e) {
+        if (error != nullptr) {
+            *error = e;
+            error->SetFileName(kSettingsWritePath);
+        }
+        return LoadResult::unreadable;
+    };
     CFile file;
-    if (!file.Open(kSettingsReadPath, CFile::modeRead | CFile::shareDenyWrite))
-        return false;
+    CFileException e;
+    if (!file.OpenWaiting(kSettingsReadPath, CFile::modeRead | CFile::shareDenyWrite, &e))
+        return e.IsNoSuchFile() ? LoadResult::noFile : unreadable(e);
     RecordBytes bytes;
     EncodeRecord(DefaultRecord(), bytes);
     try {
         file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
         file.Close();
-    } catch (const CFileException&) {
-        return false;   // an unreadable file counts as no file
+    } catch (const CFileException& readError) {
+        return unreadable(readError);
     }
     record = DecodeRecord(bytes);
-    return true;
+    return LoadResult::loaded;
 }
 
 void SaveSettings(const SettingsRecord& record)

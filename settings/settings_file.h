@@ -9,10 +9,20 @@ inline constexpr const char kSettingsWritePath[] = "C:\\korvane.ini";
 // The folder that holds it, where a save first writes a temporary file.
 inline constexpr const char kSettingsFolder[] = "C:\\";
 
-// Reads the settings file into record. False when the file could not be opened or
-// read, and record is then left as it was. A file shorter than a record reads as
-// the default record past its end; bytes past 72 are ignored.
-bool LoadSettings(SettingsRecord& record);
+class CFileException;
+
+enum class LoadResult {
+    loaded,         // read, whatever its version
+    noFile,         // nothing stands at its name
+    unreadable,     // something does, and could not be read: the error says why
+};
+
+// Reads the settings file into record; record is left as it was unless it is
+// loaded. A file shorter than a record reads as the default record past its end;
+// bytes past 72 are ignored. A file that another program holds is waited for a
+// moment. When the file is unreadable, error (if given) names it as the user knows
+// it, C:\korvane.ini, with the cause.
+LoadResult LoadSettings(SettingsRecord& record, CFileException* error = nullptr);
 
 // Writes record as the whole settings file: into a new temporary file beside it,
 // which then takes its place in one step, keeping the file's attributes, security

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <memory>
 
 #include "app/setup_app.h"
 #include "dialog/setup_dlg.h"
@@ -248,10 +249,12 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
         WriteFile(kSettings, original);
         if (readOnly)
             SetReadOnly(kSettings, true);
-        auto held = readOnly ? nullptr : std::make_unique<HeldOpen>(kSettings);
+        std::unique_ptr<HeldOpen> held;
         CSetupDlg dlg;
         const Outcome out = RunModal(dlg, {
-            [](HWND h) {
+            [&](HWND h) {
+                if (!readOnly)
+                    held = std::make_unique<HeldOpen>(kSettings);   // once the dialog has read it
                 SetItemText(h, IDC_EDIT_CLANS, "9");
                 Click(h, IDOK);
             },
@@ -274,29 +277,67 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
     }
 }
 
-// F1, wherever the focus is, is the Help command, which the application's map sends
-// to the standard Help handler.
-TEST_F(SetupDialog, F1AsksTheApplicationForHelp)
+// F1, wherever the focus is, and the Help command reach the application's Help
+// handler, which says in a box over the dialog that there is no help; the dialog
+// goes on.
+TEST_F(SetupDialog, F1AndTheHelpCommandSayThereIsNoHelp)
 {
-    struct CHelpCountingApp : CSetupApp {
-        int m_nCalls = 0;
-        UINT m_nCommand = 0;
-        void WinHelp(DWORD_PTR, UINT nCmd) override { ++m_nCalls; m_nCommand = nCmd; }
-    } app;
     CSetupDlg dlg;
-    app.m_pMainWnd = &dlg;
+    ASSERT_NE(AfxGetApp(), nullptr);
+    AfxGetApp()->m_pMainWnd = &dlg;
     const Outcome out = RunModal(dlg, {
         [](HWND h) {
             ::SetFocus(::GetDlgItem(h, IDC_EDIT_WIDTH));
             TypeKey(VK_F1);
         },
-        [&](HWND h) {
-            EXPECT_EQ(app.m_nCalls, 1);
-            Click(h, IDCANCEL);
-        },
+        [](HWND h) { Click(h, ID_HELP); },
+        [](HWND h) { Click(h, IDCANCEL); },
     });
     EXPECT_EQ(out.result, IDCANCEL);
-    EXPECT_EQ(app.m_nCommand, static_cast<UINT>(HELP_FINDER));
+    const std::wstring help = L"Aucune aide n'est disponible pour ce programme.";
+    EXPECT_EQ(out.messages, std::vector<std::wstring>({help, help}));
+}
+
+// A settings file that is there but cannot be read: the dialog shows the defaults
+// and says so once, naming the file and why; "Annuler" leaves it as it was.
+TEST_F(SetupDialog, AnUnreadableFileIsNeverReplacedInSilence)
+{
+    const Bytes original = Encoded(ValidRecord());
+    const struct { const char* name; bool folder; const wchar_t* cause; } cases[] = {
+        {"held open without sharing", false, L"Le fichier C:\\korvane.ini est utilisé par un autre programme."},
+        {"a folder at its name", true, L"L'accès au fichier C:\\korvane.ini a été refusé."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CleanDriveC::Clear();
+        std::unique_ptr<HeldOpen> held;
+        if (c.folder) {
+            MakeDirectory(kSettings);
+        } else {
+            WriteFile(kSettings, original);
+            held = std::make_unique<HeldOpen>(kSettings);
+        }
+        CSetupDlg dlg;
+        const Outcome out = RunModal(dlg, {
+            [](HWND h) {
+                EXPECT_EQ(Shown(h), "100 100 50 10 20 0 3 1500 0 1200 0 20 20 3 / 1 75");
+                Click(h, IDCANCEL);
+            },
+        });
+        held.reset();
+        EXPECT_EQ(out.result, IDCANCEL);
+        ASSERT_EQ(out.messages.size(), 1u);
+        const std::wstring& text = out.messages[0];
+        for (const wchar_t* part : {L"Les réglages enregistrés n'ont pas pu être lus.", c.cause,
+                                    L"Les valeurs affichées sont les valeurs par défaut : OK remplacera le fichier "
+                                    L"par ces valeurs, « Annuler » le laissera tel qu'il est."})
+            EXPECT_NE(text.find(part), std::wstring::npos) << "no \"" << part << "\" in \"" << text << "\"";
+        if (c.folder) {
+            EXPECT_TRUE(fs::is_directory(kSettings));
+        } else {
+            EXPECT_EQ(ReadFile(kSettings), original);
+        }
+    }
 }
 
 // A dialog whose drag-icon handler returns a value after showing a message box

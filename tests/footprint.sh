@@ -27,6 +27,11 @@ for dll in $imports; do
 done
 echo "imports: $(echo $imports)"
 
+# Nothing that starts a program by a bare name, which Windows looks for in the
+# program's own folder first: no help viewer (WinHelp), no shell execution.
+starters=$($objdump -p "$exe" | grep -oE '\b(WinHelp[AW]?|ShellExecute[A-Za-z]*|WinExec|CreateProcess[AW]?)\b' | sort -u || true)
+[ -z "$starters" ] || fail "imports what starts programs: $(echo $starters)"
+
 # The resource directory names type 24 (RT_MANIFEST) with one entry of id 1.
 manifest_type=$(i686-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null | grep -Ec '^1 24 ' || true)
 [ "$manifest_type" -ge 1 ] || fail "no manifest resource (1, type 24)"

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ using namespace process_dialogs;
 
 std::string g_program;  // the executable under test, as a Windows path
 std::string g_planted;  // a COMCTL32.dll that must never be loaded, as a Windows path
+std::string g_winhlp;   // a winhlp32.exe that must never be started, as a Windows path
 
 constexpr DWORD kTimeoutMs = 10000;
 
@@ -72,6 +74,8 @@ public:
                 if (caption != nullptr)
                     *caption = WindowText(box);
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                while (IsWindow(box) && GetTickCount() - start < kTimeoutMs)
+                    Sleep(10);
                 return text;
             }
             Sleep(10);
@@ -90,6 +94,13 @@ public:
     }
 
     bool Started() const { return m_started; }
+    DWORD Id() const { return m_pi.dwProcessId; }
+    // Ends it at once, as the task manager does, and waits until it has ended.
+    void Kill() const
+    {
+        TerminateProcess(m_pi.hProcess, 99);
+        WaitForSingleObject(m_pi.hProcess, kTimeoutMs);
+    }
 
 private:
     PROCESS_INFORMATION m_pi = {};
@@ -247,6 +258,64 @@ TEST_F(TheProgram, TwoCopiesSideBySideTheLaterOkWins)
     EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 16), Bytes(kTypicalSaved.begin(), kTypicalSaved.begin() + 16));
 }
 
+// F1 and the Help command start nothing, not even a winhlp32.exe beside the program
+// (a Downloads folder): they say in a box over the dialog that there is no help.
+TEST_F(TheProgram, HelpStartsNothingBesideIt)
+{
+    Folder folder;
+    fs::copy_file(g_program, folder / "korvane-setup.exe");
+    fs::copy_file(g_winhlp, folder / "winhlp32.exe");
+    Program program(folder / "korvane-setup.exe");
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    SetForegroundWindow(dialog);
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after F1";
+    Press(dialog, 0xE146);     // the Help command, ID_HELP
+    EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after the Help command";
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ(program.WaitForExit(), 0);
+    EXPECT_FALSE(Exists((folder / "winhlp32.marker").c_str())) << "the help viewer beside it was started";
+}
+
+// A save that the program never finishes (ended from outside while it waits for a
+// settings file another program holds) leaves no temporary file behind, and the
+// settings file as it was.
+TEST_F(TheProgram, AKilledSaveLeavesNothing)
+{
+    WriteFile(kSettings, kTypicalFile);
+    Program program;
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto held = std::make_unique<HeldOpen>(kSettings);
+    ASSERT_TRUE(held->IsOpen());
+    // The save waits about 200 ms for the file; until its temporary file is seen,
+    // OK is pressed again (a save that gave up says so and leaves the dialog open).
+    bool seen = false;
+    for (int tries = 0; tries < 5 && !seen; ++tries) {
+        Press(dialog, IDOK);
+        for (const DWORD start = GetTickCount(); !seen && GetTickCount() - start < 3000;) {
+            seen = !Leftovers().empty();
+            if (FindWindowsOf(program.Id()).messageBox != nullptr)
+                break;
+        }
+        if (!seen)
+            program.TakeMessageBox();
+    }
+    ASSERT_TRUE(seen) << "the save's temporary file was never seen";
+    program.Kill();
+    std::string left = Leftovers();
+    for (const DWORD start = GetTickCount(); !left.empty() && GetTickCount() - start < kTimeoutMs; left = Leftovers())
+        Sleep(10);
+    EXPECT_EQ(left, "") << "left behind by the ended save";
+    held.reset();
+    EXPECT_EQ(ReadFile(kSettings), kTypicalFile);
+}
+
 // A COMCTL32.dll dropped beside the program (a Downloads folder) is never loaded,
 // even when the loader looks in the program's folder first, as Windows does for a
 // DLL that is not one of its known DLLs; the dialog opens with working sliders.
@@ -349,15 +418,16 @@ TEST(TheExecutable, ManifestAndVersionInformation)
 
 }  // namespace
 
-// The program's path and the planted DLL's come as arguments, as a Unix path or a Windows one.
+// The program's path and the planted DLL's and help viewer's come as arguments, as a Unix path or a Windows one.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 3) {
-        fprintf(stderr, "usage: program_tests <korvane-setup.exe> <planted COMCTL32.dll>\n");
+    if (argc < 4) {
+        fprintf(stderr, "usage: program_tests <korvane-setup.exe> <planted COMCTL32.dll> <planted winhlp32.exe>\n");
         return 2;
     }
     g_program = WindowsPath(argv[1]);
     g_planted = WindowsPath(argv[2]);
+    g_winhlp = WindowsPath(argv[3]);
     return RUN_ALL_TESTS();
 }

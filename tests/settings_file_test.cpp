@@ -37,42 +37,77 @@ TEST(LoadSettings, WhatEachFileReadsAs)
     withReserved[70] = withReserved[71] = 0x5A;
     // A short file: version 3 and a height of 300, then nothing.
     const Bytes shortFile = {3, 0, 0, 0, 0x2C, 1};
+    using R = LoadResult;
 
     const struct {
         const char* name;
         std::function<void()> prepare;
-        bool opened;
+        LoadResult result;
         Bytes expected;     // the record's bytes after loading
     } cases[] = {
-        {"no file", [] {}, false, Encoded(Sentinel())},
-        {"a folder in its place", [] { MakeDirectory(kSettings); }, false, Encoded(Sentinel())},
-        {"empty file reads as defaults", [] { WriteFile(kSettings, {}); }, true, Encoded(DefaultRecord())},
-        {"short file keeps the defaults past its end", [shortFile] { WriteFile(kSettings, shortFile); }, true,
+        {"no file", [] {}, R::noFile, Encoded(Sentinel())},
+        {"a folder in its place is there, unread", [] { MakeDirectory(kSettings); }, R::unreadable, Encoded(Sentinel())},
+        {"empty file reads as defaults", [] { WriteFile(kSettings, {}); }, R::loaded, Encoded(DefaultRecord())},
+        {"short file keeps the defaults past its end", [shortFile] { WriteFile(kSettings, shortFile); }, R::loaded,
          Encoded([] { SettingsRecord r = DefaultRecord(); r.height = 300; return r; }())},
-        {"whole record", [typical] { WriteFile(kSettings, typical); }, true, typical},
-        {"longer file: the first 72 bytes", [longer] { WriteFile(kSettings, longer); }, true, typical},
-        {"reserved bytes read, not judged", [withReserved] { WriteFile(kSettings, withReserved); }, true, withReserved},
-        {"read-only file still reads", [typical] { WriteFile(kSettings, typical); SetReadOnly(kSettings, true); }, true, typical},
+        {"whole record", [typical] { WriteFile(kSettings, typical); }, R::loaded, typical},
+        {"longer file: the first 72 bytes", [longer] { WriteFile(kSettings, longer); }, R::loaded, typical},
+        {"reserved bytes read, not judged", [withReserved] { WriteFile(kSettings, withReserved); }, R::loaded, withReserved},
+        {"read-only file still reads", [typical] { WriteFile(kSettings, typical); SetReadOnly(kSettings, true); }, R::loaded, typical},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CleanDriveC drive;
         c.prepare();
         SettingsRecord record = Sentinel();
-        EXPECT_EQ(LoadSettings(record), c.opened);
+        CFileException error;
+        EXPECT_EQ(LoadSettings(record, &error), c.result);
         EXPECT_EQ(Encoded(record), c.expected);
+        if (c.result == R::unreadable) {
+            EXPECT_STREQ(error.m_szFileName, "C:\\korvane.ini") << "named as the user knows it";
+        }
     }
 }
 
-TEST(LoadSettings, AFileHeldOpenByAWriterIsNotRead)
+// Another program holding the settings file without sharing while it is read: a
+// moment's hold is waited out, a longer one leaves the file unread, with the cause.
+TEST(LoadSettings, AFileHeldOpenWithoutSharing)
 {
-    CleanDriveC drive;
-    WriteFile(kSettings, Encoded(DefaultRecord()));
-    HeldOpen other(kSettings);
-    ASSERT_TRUE(other.IsOpen());
-    SettingsRecord record = Sentinel();
-    EXPECT_FALSE(LoadSettings(record));
-    EXPECT_EQ(Encoded(record), Encoded(Sentinel()));
+    using namespace std::chrono;
+    const struct { const char* name; milliseconds hold; LoadResult result; } cases[] = {
+        {"held for a moment", milliseconds(100), LoadResult::loaded},
+        {"held longer than the load waits", milliseconds(1500), LoadResult::unreadable},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CleanDriveC drive;
+        SettingsRecord theirs = DefaultRecord();
+        theirs.height = 300;
+        theirs.clans = 9;
+        WriteFile(kSettings, Encoded(theirs));
+        std::atomic<bool> holding{false};
+        std::thread other([&] {
+            HeldOpen held(kSettings);
+            holding = held.IsOpen();
+            std::this_thread::sleep_for(c.hold);    // how long the other program keeps it
+        });
+        const auto start = steady_clock::now();
+        while (!holding && steady_clock::now() - start < seconds(5))
+            std::this_thread::yield();
+        ASSERT_TRUE(holding);
+        SettingsRecord record = Sentinel();
+        CFileException error;
+        EXPECT_EQ(LoadSettings(record, &error), c.result);
+        other.join();
+        EXPECT_EQ(Encoded(record), c.result == LoadResult::loaded ? Encoded(theirs) : Encoded(Sentinel()));
+        if (c.result == LoadResult::unreadable) {
+            EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
+            wchar_t message[512];
+            error.GetErrorMessage(message, 512);
+            EXPECT_NE(std::wcsstr(message, L"Le fichier C:\\korvane.ini est utilisé par un autre programme."), nullptr);
+        }
+        EXPECT_EQ(ReadFile(kSettings), Encoded(theirs));
+    }
 }
 
 TEST(SaveSettings, WritesExactlyOneRecordWithoutReservedBytes)
@@ -138,6 +173,83 @@ TEST(SaveSettings, WhatStandsAtATemporaryNameIsLeftAlone)
         }
     }
 }
+
+// Two saves at once, even in one process, each get a temporary file of their own.
+TEST(CFile, TwoTemporariesBesideOneFileAtOnce)
+{
+    CleanDriveC drive;
+    CFile first, second;
+    ASSERT_TRUE(first.OpenTemporaryBeside(kSettings));
+    ASSERT_TRUE(second.OpenTemporaryBeside(kSettings)) << "the second could not be made beside the first";
+    EXPECT_STRNE(first.GetFilePath(), second.GetFilePath());
+    EXPECT_NE(Leftovers(), "") << "both are there while open";
+    first.Abort();
+    second.Abort();
+    EXPECT_EQ(Leftovers(), "") << "and gone once closed";
+}
+
+// A temporary file that cannot be made is the fault of its folder, which the
+// message names.
+TEST(CFile, ATemporaryInAFolderThatTakesNoneNamesTheFolder)
+{
+#ifdef _WIN32
+    // Wine's drive Z is the Linux root, whose /sys takes no file even from root.
+    const char* const missing = "C:\\korvane-missing\\korvane.ini";
+    const char* const unwritable = "Z:\\sys\\korvane.ini";
+#else
+    const char* const missing = "korvane-missing/korvane.ini";
+    const char* const unwritable = "/sys/korvane.ini";
+#endif
+    const struct { const char* file; const wchar_t* before; const wchar_t* after; } cases[] = {
+        {missing, L"Le dossier ", L" est introuvable."},
+        {unwritable, L"L'accès au dossier ", L" a été refusé : aucun fichier n'a pu y être créé."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CleanDriveC drive;
+        CFile file;
+        CFileException error;
+        ASSERT_FALSE(file.OpenTemporaryBeside(c.file, &error));
+        std::string folder = c.file;
+        folder.resize(folder.size() - std::strlen("korvane.ini"));
+        EXPECT_EQ(std::string(error.m_szFileName), folder);
+        wchar_t message[512];
+        error.GetErrorMessage(message, 512);
+        const std::wstring sentence = c.before + std::wstring(folder.begin(), folder.end()) + c.after;
+        EXPECT_EQ(std::wstring(message).substr(0, sentence.size()), sentence);
+    }
+}
+
+#ifndef _WIN32
+// A settings file that is a link: the file saved in its place takes the mode of the
+// file the link names, never the link's own (0777).
+TEST(SaveSettings, ALinkGivesTheModeOfItsFile)
+{
+    const struct { const char* name; bool dangling; fs::perms expected; } cases[] = {
+        {"a link to a file of mode 0640", false, fs::perms(0640)},
+        {"a link to nothing", true, fs::perms(0600)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CleanDriveC drive;
+        const Bytes theirs = Encoded(DefaultRecord());
+        if (!c.dangling) {
+            WriteFile("linked.ini", theirs);
+            fs::permissions("linked.ini", fs::perms(0640));
+        }
+        fs::create_symlink("linked.ini", kSettings);
+        SettingsRecord fresh = DefaultRecord();
+        fresh.clans = 17;
+        ASSERT_NO_THROW(SaveSettings(fresh));
+        EXPECT_FALSE(fs::is_symlink(kSettings));
+        EXPECT_EQ(fs::status(kSettings).permissions(), c.expected);
+        EXPECT_EQ(ReadFile(kSettings), Encoded(fresh));
+        if (!c.dangling) {
+            EXPECT_EQ(ReadFile("linked.ini"), theirs) << "the file the link named is left alone";
+        }
+    }
+}
+#endif
 
 // What belongs to the settings file rather than to its content outlives a save.
 TEST(SaveSettings, KeepsWhatBelongsToTheFile)
@@ -282,7 +394,7 @@ TEST(SaveSettings, TwoWritersAndAReaderAtOnce)
         while (!stop) {
             SettingsRecord loaded = DefaultRecord();
             loaded.version = 99;
-            if (!LoadSettings(loaded)) {
+            if (LoadSettings(loaded) != LoadResult::loaded) {
                 ++notOpened;
                 continue;
             }

@@ -329,6 +329,26 @@ TEST_F(DialogTemplate, TabOrderDefaultButtonListAndIcon)
     });
 }
 
+// The list's initial entries are decoded as UTF-8, as the resource script is
+// written, whatever code page the system uses for programs that are not Unicode.
+TEST(DialogInitialData, ListEntriesBeyondAscii)
+{
+    CDialog dlg(900);   // a dialog of the tests' own resources
+    std::vector<std::wstring> entries;
+    RunModal(dlg, {
+        [&](HWND h) {
+            HWND list = GetDlgItem(h, 1012);
+            for (LRESULT i = 0; i < SendMessageW(list, CB_GETCOUNT, 0, 0); ++i) {
+                wchar_t text[32] = {};
+                SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+                entries.push_back(text);
+            }
+            Click(h, IDCANCEL);
+        },
+    });
+    EXPECT_EQ(entries, std::vector<std::wstring>({L"bêta", L"日本"}));
+}
+
 // What the user sees: the template's font at 8 points, Windows' dialog base units
 // at 96 DPI, and every label whole, measured with the label's own font the way a
 // static control draws its text (wrapped within its box, or on one line).

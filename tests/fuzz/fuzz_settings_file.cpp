@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SetupValues values;
     SetDefaults(values);
     SettingsRecord loaded = DefaultRecord();
-    Check(LoadSettings(loaded), "an existing file did not load");
+    Check(LoadSettings(loaded) == LoadResult::loaded, "an existing file did not load");
     ApplyRecord(loaded, values);
     const SettingsRecord built = BuildRecord(values, loaded.speed, loaded.workerRatio);
     SaveSettings(built);
