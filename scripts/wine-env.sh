@@ -63,17 +63,18 @@ wine_prefix_init() {
         wineserver -w
         touch "$WINEPREFIX/.korvane-ready"
     fi
-    wine_prefix_fonts
+    wine_prefix_fonts >/dev/null
 }
 
 # Wine's own fonts, among them the bitmap "MS Sans Serif" of the dialog. Wine 8 on
 # Debian 12 does not load them from where the fonts-wine package puts them, and
 # without them the dialog's font falls back to a wider host font that cuts labels.
-# Copies only what the prefix's Fonts folder lacks, so an older prefix gets them too.
+# Copies only what the prefix's Fonts folder lacks, so an older prefix gets them too,
+# and prints how many it copied.
 wine_prefix_fonts() {
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"
     mkdir -p "$fonts"
-    cp -n /usr/share/wine/fonts/* "$fonts/"
+    cp -n -v /usr/share/wine/fonts/* "$fonts/" | wc -l
 }
 
 _korvane_xvfb_pid=
