@@ -19,6 +19,38 @@ namespace {
 
 using namespace testing_drive_c;
 
+// Another program holding the file without sharing, for a while, from a thread of
+// its own; constructed once the hold has begun (or could not).
+class HeldFor {
+public:
+    HeldFor(const char* path, std::chrono::milliseconds hold)
+        : m_thread([this, path, hold] {
+              HeldOpen held(path);
+              m_state = held.IsOpen() ? kHolding : kFailed;
+              std::this_thread::sleep_for(hold);    // how long the other program keeps it
+          })
+    {
+        const auto start = std::chrono::steady_clock::now();
+        while (m_state == kStarting && std::chrono::steady_clock::now() - start < std::chrono::seconds(5))
+            std::this_thread::yield();
+    }
+    ~HeldFor() { Join(); }
+    HeldFor(const HeldFor&) = delete;
+    HeldFor& operator=(const HeldFor&) = delete;
+
+    bool IsHolding() const { return m_state == kHolding; }
+    void Join()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    enum State { kStarting, kHolding, kFailed };
+    std::atomic<State> m_state{kStarting};
+    std::thread m_thread;   // after the state, which it sets
+};
+
 SettingsRecord Sentinel()
 {
     SettingsRecord r;
@@ -85,20 +117,12 @@ TEST(LoadSettings, AFileHeldOpenWithoutSharing)
         theirs.height = 300;
         theirs.clans = 9;
         WriteFile(kSettings, Encoded(theirs));
-        std::atomic<bool> holding{false};
-        std::thread other([&] {
-            HeldOpen held(kSettings);
-            holding = held.IsOpen();
-            std::this_thread::sleep_for(c.hold);    // how long the other program keeps it
-        });
-        const auto start = steady_clock::now();
-        while (!holding && steady_clock::now() - start < seconds(5))
-            std::this_thread::yield();
-        ASSERT_TRUE(holding);
+        HeldFor other(kSettings, c.hold);
+        ASSERT_TRUE(other.IsHolding());
         SettingsRecord record = Sentinel();
         CFileException error;
         EXPECT_EQ(LoadSettings(record, &error), c.result);
-        other.join();
+        other.Join();
         EXPECT_EQ(Encoded(record), c.result == LoadResult::loaded ? Encoded(theirs) : Encoded(Sentinel()));
         if (c.result == LoadResult::unreadable) {
             EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
@@ -330,16 +354,9 @@ TEST(SaveSettings, AFileHeldOpenWithoutSharing)
         CleanDriveC drive;
         const Bytes old = Encoded(DefaultRecord());
         WriteFile(kSettings, old);
-        std::atomic<bool> holding{false};
-        std::thread other([&] {
-            HeldOpen held(kSettings);
-            holding = held.IsOpen();
-            std::this_thread::sleep_for(c.hold);    // how long the other program keeps it
-        });
+        HeldFor other(kSettings, c.hold);
+        ASSERT_TRUE(other.IsHolding());
         const auto start = steady_clock::now();
-        while (!holding && steady_clock::now() - start < seconds(5))
-            std::this_thread::yield();
-        ASSERT_TRUE(holding);
         SettingsRecord fresh = DefaultRecord();
         fresh.width = 555;
         bool saved = false;
@@ -352,7 +369,7 @@ TEST(SaveSettings, AFileHeldOpenWithoutSharing)
             EXPECT_STREQ(e.m_szFileName, "C:\\korvane.ini");
         }
         const auto waited = duration_cast<milliseconds>(steady_clock::now() - start);
-        other.join();
+        other.Join();
         EXPECT_EQ(saved, c.saved);
         EXPECT_EQ(ReadFile(kSettings), saved ? Encoded(fresh) : old);
         EXPECT_GE(waited.count(), 50) << "the save did not wait for the file";
