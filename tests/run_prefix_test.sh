@@ -22,7 +22,9 @@ archs=win64
 [ "$KORVANE_WINDOWS_ARCH" = i686 ] && archs="win32 win64"
 for arch in $archs; do
     prefix=$work/$arch
-    WINEPREFIX=$prefix WINEARCH=$arch "$KORVANE_WINE" wineboot -i >/dev/null 2>&1 </dev/null
+    loader=wine
+    [ "$arch" = win64 ] && loader=/usr/lib/wine/wine64     # as a player's 64-bit Wine makes one
+    WINEPREFIX=$prefix WINEARCH=$arch "$loader" wineboot -i >/dev/null 2>&1 </dev/null
     WINEPREFIX=$prefix wineserver -w    # the registry is on disk once the prefix's server has ended
     [ -f "$prefix/system.reg" ] || { fail "$arch: no prefix could be made"; continue; }
     before=$(cd "$prefix" && find . -path ./drive_c/windows/Fonts -prune -o -type f -print | sort)
