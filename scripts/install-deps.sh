@@ -30,7 +30,6 @@ have_pkg libclang-rt-14-dev         || need+=(libclang-rt-14-dev)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 have_cmd import                     || need+=(imagemagick)
 
-
 if [ "$(id -u)" -ne 0 ]; then
     sudo=sudo
 else

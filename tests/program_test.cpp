@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "support/dialog_driver.h"
 #include "support/drive_c.h"
 #include "support/process_dialogs.h"
 
@@ -269,11 +270,7 @@ TEST_F(TheProgram, HelpStartsNothingBesideIt)
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     SetForegroundWindow(dialog);
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+    dialog_driver::TypeKey(VK_F1);
     EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after F1";
     Press(dialog, 0xE146);     // the Help command, ID_HELP
     EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after the Help command";
