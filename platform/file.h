@@ -91,14 +91,39 @@ public:
     void Close();
     void Abort();                                   // closes, ignoring any error
 
-    // Puts this file, written and flushed, in the place of target in one step, and
-    // closes it. It keeps what belongs to target rather than to its content: its
-    // attributes (hidden, system, archive) and its creation time, besides the
-    // security given at creation. A read-only target is refused as Windows refuses
-    // it, whoever runs the program; a target that another program holds open is
-    // tried again for a moment, then reported as in use. When it raises, target is
-    // as it was and this file is removed.
-    void CloseReplacing(const char* target);
+    // Puts this file, written with content and flushed, in the place of target, and
+    // closes it. A new file keeps what belongs to target rather than to its content:
+    // its attributes (hidden, system, archive) and its creation time, besides the
+    // security given at creation; it replaces target in one step. Where a new file
+    // cannot keep what target has, content is written into target itself instead,
+    // in place (the whole of it at offset 0 in one write, then target is cut to its
+    // length and flushed): a target with several names (hard links) whose owner may
+    // be written through, or, under Wine, any target, whose permissions are its Unix
+    // mode. So is a target that another program holds open for reading when it lets
+    // others write. A read-only target is refused as Windows refuses it, whoever
+    // runs the program; a target held otherwise is tried again for a moment, then
+    // reported as in use, and one whose permissions refuse it as refused. When it
+    // raises, target is as it was and this file is removed.
+    void CloseReplacing(const char* target, const void* content, unsigned count);
+
+    // Who owns a file or a link, as far as writing through it goes.
+    enum class Owner { runningUser, administrators, system, trustedInstaller, someoneElse };
+    // The program runs elevated: it writes through a link, or into a file with other
+    // names, only when whoever owns it could write there anyway.
+    static bool MayWriteThrough(Owner owner);
+
+    // The file that a save of fileName writes: fileName itself, or the file that a
+    // symbolic link at fileName names when the link's owner may write through it (a
+    // link someone else made is replaced, never followed). False, with buffer holding
+    // fileName, when it names no link to follow.
+    static bool GetSaveTarget(const char* fileName, char* buffer, std::size_t count);
+
+    // What a refused replacement means, from the causes of the two tries: opening
+    // target to delete it with every sharing allowed (sharing violation: another
+    // program has it open; access denied: its permissions refuse it), then, when
+    // that opened, renaming over it (refused only because a reader shares deletion).
+    enum class Refusal { inUse, refused };
+    static Refusal ClassifyRefusal(int probeCause, int renameCause);
 
     const char* GetFilePath() const { return m_szFileName; }
 
@@ -108,6 +133,7 @@ private:
     [[noreturn]] void ThrowOsError(long osError) const;
 
     std::intptr_t m_hFile = -1;
-    bool m_bTemporary = false;
+    bool m_bTemporary = false;      // removed unless it is put in place
+    bool m_bDeleteMarked = false;   // Windows: the system removes it when its handle closes
     char m_szFileName[260] = {};
 };

@@ -41,6 +41,23 @@ bool CFile::OpenWaiting(const char* fileName, unsigned openFlags, CFileException
     return false;
 }
 
+bool CFile::MayWriteThrough(Owner owner)
+{
+    return owner != Owner::someoneElse;
+}
+
+CFile::Refusal CFile::ClassifyRefusal(int probeCause, int renameCause)
+{
+    const auto held = [](int cause) {
+        return cause == CFileException::sharingViolation || cause == CFileException::lockViolation;
+    };
+    if (probeCause != CFileException::none)
+        return held(probeCause) ? Refusal::inUse : Refusal::refused;
+    // It may be deleted, and no one holds it without letting others delete it: only
+    // a reader that shares deletion stops the rename that is not POSIX's.
+    return held(renameCause) || renameCause == CFileException::accessDenied ? Refusal::inUse : Refusal::refused;
+}
+
 namespace {
 
 // The sentence for each cause, in two parts around the file's name.

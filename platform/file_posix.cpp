@@ -37,6 +37,34 @@ int LockFor(unsigned flags)
     return share == CFile::shareDenyWrite ? LOCK_SH : 0;
 }
 
+CFile::Owner OwnerOf(uid_t uid)
+{
+    if (uid == ::geteuid())
+        return CFile::Owner::runningUser;
+    return uid == 0 ? CFile::Owner::administrators : CFile::Owner::someoneElse;
+}
+
+// Writes content into the file at path itself: the whole of it at offset 0 in one
+// write, and only then is the file cut to that length and flushed. Its mode and
+// owner stay as they are. A CFile that reads it denying writes (a shared lock)
+// holds it, as on Windows.
+int WriteInPlace(const char* path, const void* content, unsigned count)
+{
+    const int fd = ::open(path, O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int osError = 0;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        osError = errno;
+    else if (const ssize_t n = ::pwrite(fd, content, count, 0); n != static_cast<ssize_t>(count))
+        osError = n < 0 ? errno : ENOSPC;
+    else if (::ftruncate(fd, count) != 0 || ::fsync(fd) != 0)
+        osError = errno;
+    if (::close(fd) != 0 && osError == 0)
+        osError = errno;
+    return osError;
+}
+
 }  // namespace
 
 int CFileException::OsErrorToCause(long osError)
@@ -243,9 +271,44 @@ void CFile::Remove(const char* fileName)
     }
 }
 
-void CFile::CloseReplacing(const char* target)
+bool CFile::GetSaveTarget(const char* fileName, char* buffer, std::size_t count)
 {
-    // The temporary file is removed whatever goes wrong before it is in place.
+    std::strncpy(buffer, fileName, count - 1);
+    buffer[count - 1] = '\0';
+    // Each link on the way must be one whose owner may write through it.
+    char current[260];
+    HostPath(fileName, current, sizeof current);
+    for (int depth = 0; depth < 8; ++depth) {
+        struct stat st;
+        if (::lstat(current, &st) != 0)
+            return false;       // a link to nothing is replaced as no file
+        if (!S_ISLNK(st.st_mode)) {
+            if (depth == 0 || std::strlen(current) + 1 > count)
+                return false;
+            std::strcpy(buffer, current);
+            return true;
+        }
+        if (!MayWriteThrough(OwnerOf(st.st_uid)))
+            return false;
+        char link[260];
+        const ssize_t n = ::readlink(current, link, sizeof link - 1);
+        if (n < 0 || n == static_cast<ssize_t>(sizeof link - 1))
+            return false;
+        link[n] = '\0';
+        char next[260];
+        FolderOf(link[0] == '/' ? "" : current, next, sizeof next);     // relative to the link's folder
+        if (std::strlen(next) + std::strlen(link) + 1 > sizeof next)
+            return false;
+        std::strcat(next, link);
+        std::strcpy(current, next);
+    }
+    return false;
+}
+
+void CFile::CloseReplacing(const char* target, const void* content, unsigned count)
+{
+    // The temporary file is removed whatever goes wrong before it is in place, and
+    // once its content is written in place instead.
     struct Guard {
         CFile* pFile;
         ~Guard() { pFile->Abort(); }
@@ -262,6 +325,9 @@ void CFile::CloseReplacing(const char* target)
     // What belongs to the file rather than to its content: its mode and owner, those
     // of the file itself when target is a link to it (a link's own mode is 0777).
     // The owner's write bit stands for the Windows read-only attribute, even for root.
+    struct stat own;
+    const bool exists = ::lstat(to, &own) == 0;
+    const bool mayWriteInPlace = exists && S_ISREG(own.st_mode);    // a link still there is replaced
     struct stat st;
     if (::stat(to, &st) == 0) {
         if (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0)
@@ -275,25 +341,38 @@ void CFile::CloseReplacing(const char* target)
     } else if (errno != ENOENT) {     // a link to nothing is replaced as no file
         raise(errno);
     }
+    // Every name of a file with several keeps the new record.
+    const bool inPlaceFirst = mayWriteInPlace && own.st_nlink > 1 && MayWriteThrough(OwnerOf(own.st_uid));
 
-    int osError = 0;
     for (int attempt = 1; attempt <= kBusyAttempts; ++attempt) {
-        // A file that another CFile holds open cannot be replaced, as on Windows.
-        const int held = ::open(to, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        osError = 0;
-        if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) != 0)
-            osError = errno;
-        else if (::rename(from, to) != 0)
-            osError = errno;
-        if (held >= 0)
-            ::close(held);
-        if (osError != EWOULDBLOCK)
-            break;
+        if (!inPlaceFirst) {
+            // A file that another CFile holds open cannot be replaced, as on Windows.
+            const int held = ::open(to, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            int probe = 0, renamed = 0;
+            if (held >= 0 && flock(held, LOCK_EX | LOCK_NB) != 0)
+                probe = errno;
+            else if (::rename(from, to) != 0)
+                renamed = errno;
+            if (held >= 0)
+                ::close(held);
+            if (probe == 0 && renamed == 0) {
+                m_bTemporary = false;
+                Close();
+                return;
+            }
+            if (ClassifyRefusal(CFileException::OsErrorToCause(probe), CFileException::OsErrorToCause(renamed)) ==
+                Refusal::refused)
+                raise(probe != 0 ? probe : renamed);
+        }
+        if (mayWriteInPlace) {
+            const int osError = WriteInPlace(to, content, count);
+            if (osError == 0)
+                return;
+            if (osError != EWOULDBLOCK)
+                raise(osError);
+        }
         if (attempt < kBusyAttempts)
             PauseWhileBusy();
     }
-    if (osError != 0)
-        raise(osError);
-    m_bTemporary = false;
-    Close();
+    raise(EWOULDBLOCK);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <iterator>
 
 #include "platform/file_system.h"
@@ -42,12 +43,6 @@ DWORD Access(unsigned flags)
     case CFile::modeReadWrite: return GENERIC_READ | GENERIC_WRITE;
     default: return GENERIC_READ;
     }
-}
-
-// Errors that another program holding the file open for a moment gives.
-bool HeldByAnother(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
 [[noreturn]] void Raise(DWORD osError, const char* fileName)
@@ -159,6 +154,168 @@ DWORD RenameOver(HANDLE h, const wchar_t* target)
     return ::GetLastError();
 }
 
+// Under Wine a file's permissions are its Unix mode: the permission list Wine
+// reports is made from the mode bits, and a file created with that list gets other
+// bits (0644 becomes 0755). Only the file itself keeps them.
+bool PermissionsAreUnixModes()
+{
+    HMODULE hNtdll = ::GetModuleHandleW(L"ntdll.dll");
+    return hNtdll != nullptr && ::GetProcAddress(hNtdll, "wine_get_version") != nullptr;
+}
+
+// NT SERVICE\TrustedInstaller, the owner of the system's own files.
+bool IsTrustedInstaller(PSID sid)
+{
+    alignas(8) BYTE buffer[SECURITY_MAX_SID_SIZE];
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    const DWORD parts[] = {80, 956008885, 3418522649, 1831038044, 1853292631, 2271478464};
+    if (!::InitializeSid(buffer, &nt, static_cast<BYTE>(std::size(parts))))
+        return false;
+    for (DWORD i = 0; i < std::size(parts); ++i)
+        *::GetSidSubAuthority(buffer, i) = parts[i];
+    return ::EqualSid(sid, buffer) != FALSE;
+}
+
+bool IsRunningUser(PSID sid)
+{
+    HANDLE hToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken))
+        return false;
+    alignas(8) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD length = 0;
+    const bool same = ::GetTokenInformation(hToken, TokenUser, buffer, sizeof buffer, &length) &&
+                      ::EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+    ::CloseHandle(hToken);
+    return same;
+}
+
+CFile::Owner OwnerOf(HANDLE h)
+{
+    alignas(8) BYTE descriptor[SECURITY_MAX_SID_SIZE + 64];
+    DWORD length = 0;
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    if (!::GetKernelObjectSecurity(h, OWNER_SECURITY_INFORMATION, descriptor, sizeof descriptor, &length) ||
+        !::GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || owner == nullptr)
+        return CFile::Owner::someoneElse;
+    if (::IsWellKnownSid(owner, WinBuiltinAdministratorsSid))
+        return CFile::Owner::administrators;
+    if (::IsWellKnownSid(owner, WinLocalSystemSid))
+        return CFile::Owner::system;
+    if (IsTrustedInstaller(owner))
+        return CFile::Owner::trustedInstaller;
+    return IsRunningUser(owner) ? CFile::Owner::runningUser : CFile::Owner::someoneElse;
+}
+
+// What stands at a name that a save may write.
+struct Target {
+    bool exists;
+    bool link;      // it opens a file known by another name: a symbolic link (under Wine a Unix one)
+    BY_HANDLE_FILE_INFORMATION info;    // of the name itself, a link never followed
+    CFile::Owner owner;                 // likewise
+    wchar_t finalPath[MAX_PATH];        // the file it opens, as the user writes it ("C:\..."); "" if none
+};
+
+// The file a handle has open, without the "\\?\" that the system puts before it.
+void FinalPathOf(HANDLE h, wchar_t (&buffer)[MAX_PATH])
+{
+    wchar_t path[MAX_PATH + 8];
+    const DWORD length = ::GetFinalPathNameByHandleW(h, path, static_cast<DWORD>(std::size(path)), 0);
+    buffer[0] = L'\0';
+    if (length == 0 || length >= std::size(path))
+        return;
+    const wchar_t* p = path;
+    if (std::wcsncmp(p, L"\\\\?\\UNC\\", 8) == 0) {
+        std::wcscpy(buffer, L"\\\\");
+        p += 8;
+    } else if (std::wcsncmp(p, L"\\\\?\\", 4) == 0) {
+        p += 4;
+    }
+    if (std::wcslen(buffer) + std::wcslen(p) < MAX_PATH)
+        std::wcscat(buffer, p);
+}
+
+// NO_ERROR, with target.exists false when nothing stands at path; otherwise the
+// system's error.
+DWORD ReadTarget(const wchar_t* path, Target& target)
+{
+    target = {};
+    HANDLE h = OpenForProperties(path, READ_CONTROL | FILE_READ_ATTRIBUTES);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD osError = ::GetLastError();
+        return osError == ERROR_FILE_NOT_FOUND || osError == ERROR_PATH_NOT_FOUND ? NO_ERROR : osError;
+    }
+    const bool read = ::GetFileInformationByHandle(h, &target.info) != FALSE;
+    const DWORD osError = read ? NO_ERROR : ::GetLastError();
+    target.exists = read;
+    target.owner = OwnerOf(h);
+    ::CloseHandle(h);
+    if (!read)
+        return osError;
+    // Followed this time: a link opens the file it names, whose name differs.
+    h = ::CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        FinalPathOf(h, target.finalPath);
+        ::CloseHandle(h);
+    }
+    wchar_t full[MAX_PATH];
+    const DWORD length = ::GetFullPathNameW(path, MAX_PATH, full, nullptr);
+    const bool sameName = target.finalPath[0] != L'\0' && length > 0 && length < MAX_PATH &&
+                          ::CompareStringOrdinal(target.finalPath, -1, full, -1, TRUE) == CSTR_EQUAL;
+    target.link = !sameName && (target.finalPath[0] != L'\0' ||
+                                (target.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+    return NO_ERROR;
+}
+
+// Opening path to delete it, sharing everything, says who stops a replacement:
+// a sharing violation while another program has it open without letting others
+// delete it, access denied when its permissions refuse its deletion.
+DWORD ProbeForDeletion(const wchar_t* path)
+{
+    HANDLE h = OpenForProperties(path, DELETE);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD osError = ::GetLastError();
+        return osError == ERROR_FILE_NOT_FOUND ? NO_ERROR : osError;
+    }
+    ::CloseHandle(h);
+    return NO_ERROR;
+}
+
+// Writes content into the file at path itself, letting other programs go on
+// reading it: the whole of it at offset 0 in one write, and only then is the file
+// cut to that length (its old content is never cut first) and flushed. Its
+// attributes and security stay as they are.
+DWORD WriteInPlace(const wchar_t* path, const void* content, DWORD count)
+{
+    HANDLE h = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
+    BY_HANDLE_FILE_INFORMATION info;
+    DWORD osError = CheckReplaceable(h, info);
+    DWORD written = 0;
+    LARGE_INTEGER end;
+    end.QuadPart = count;
+    if (osError == NO_ERROR && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        osError = ERROR_ACCESS_DENIED;      // a link put there meanwhile is not written through
+    else if (osError == NO_ERROR && !::WriteFile(h, content, count, &written, nullptr))
+        osError = ::GetLastError();
+    else if (osError == NO_ERROR && written != count)
+        osError = ERROR_DISK_FULL;
+    else if (osError == NO_ERROR &&
+             (!::SetFilePointerEx(h, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(h) || !::FlushFileBuffers(h)))
+        osError = ::GetLastError();
+    if (!::CloseHandle(h) && osError == NO_ERROR)
+        osError = ::GetLastError();
+    return osError;
+}
+
+int CauseOf(DWORD osError)
+{
+    return CFileException::OsErrorToCause(static_cast<long>(osError));
+}
+
 }  // namespace
 
 int CFileException::OsErrorToCause(long osError)
@@ -265,7 +422,9 @@ bool CFile::OpenTemporaryBeside(const char* fileName, CFileException* error)
     DWORD osError = NO_ERROR;
     if (!WidePath(fileName, target))
         return fail(ERROR_BAD_PATHNAME, folder);
-    const bool hasSecurity = ReadSecurity(target, security, osError);
+    // Where the system makes a file's permissions from other data (Wine, from the
+    // Unix mode), what it reports is not copied.
+    const bool hasSecurity = ReadSecurity(target, security, osError) && !PermissionsAreUnixModes();
     if (osError != NO_ERROR)
         return fail(osError, fileName);
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.descriptor, FALSE};
@@ -301,12 +460,9 @@ bool CFile::OpenTemporaryBeside(const char* fileName, CFileException* error)
             m_hFile = reinterpret_cast<std::intptr_t>(h);
             m_bTemporary = true;
             std::strcpy(m_szFileName, name);
-            // Removed by the system should the program end before it is in place.
-            if (!SetDeleteOnClose(h, true)) {
-                osError = ::GetLastError();
-                Abort();
-                return fail(osError, folder);
-            }
+            // Removed by the system should the program end before it is in place;
+            // where the file system refuses that mark, Abort removes it by name.
+            m_bDeleteMarked = SetDeleteOnClose(h, true);
             if (!secured && (osError = ApplySecurity(h, security)) != NO_ERROR) {
                 Abort();
                 return fail(osError, fileName);
@@ -364,13 +520,21 @@ void CFile::Abort()
 {
     if (m_hFile == -1)
         return;
-    if (m_bTemporary) {
-        // Gone when the handle closes, and never reopened by name meanwhile.
-        SetDeleteOnClose(ToHandle(m_hFile), true);
-        m_bTemporary = false;
-    }
-    CloseHandle(ToHandle(m_hFile));
+    HANDLE h = ToHandle(m_hFile);
     m_hFile = -1;
+    if (!m_bTemporary) {
+        ::CloseHandle(h);
+        return;
+    }
+    // Gone when the handle closes, and never reopened by name meanwhile; only where
+    // the system refuses the mark is it deleted by its name.
+    m_bTemporary = false;
+    m_bDeleteMarked = m_bDeleteMarked || SetDeleteOnClose(h, true);
+    ::CloseHandle(h);
+    wchar_t path[MAX_PATH];
+    if (!m_bDeleteMarked && WidePath(m_szFileName, path))
+        ::DeleteFileW(path);
+    m_bDeleteMarked = false;
 }
 
 void CFile::Remove(const char* fileName)
@@ -382,9 +546,27 @@ void CFile::Remove(const char* fileName)
         Raise(GetLastError(), fileName);
 }
 
-void CFile::CloseReplacing(const char* target)
+bool CFile::GetSaveTarget(const char* fileName, char* buffer, std::size_t count)
 {
-    // The temporary file is removed whatever goes wrong before it is in place.
+    std::strncpy(buffer, fileName, count - 1);
+    buffer[count - 1] = '\0';
+    wchar_t path[MAX_PATH];
+    Target target;
+    if (!WidePath(fileName, path) || ReadTarget(path, target) != NO_ERROR || !target.link ||
+        target.finalPath[0] == L'\0' || !MayWriteThrough(target.owner))
+        return false;
+    if (::WideCharToMultiByte(CP_UTF8, 0, target.finalPath, -1, buffer, static_cast<int>(count), nullptr,
+                              nullptr) == 0) {
+        std::strncpy(buffer, fileName, count - 1);
+        return false;
+    }
+    return true;
+}
+
+void CFile::CloseReplacing(const char* target, const void* content, unsigned count)
+{
+    // The temporary file is removed whatever goes wrong before it is in place, and
+    // once its content is written in place instead.
     struct Guard {
         CFile* pFile;
         ~Guard() { pFile->Abort(); }
@@ -397,44 +579,60 @@ void CFile::CloseReplacing(const char* target)
 
     // What belongs to the file it replaces, besides its security: its attributes
     // and its creation time. Checked again: it may have changed since.
-    HANDLE h = OpenForProperties(path, FILE_READ_ATTRIBUTES);
-    if (h != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION info;
-        const DWORD osError = CheckReplaceable(h, info);
-        ::CloseHandle(h);
-        if (osError != NO_ERROR)
-            Raise(osError, target);
+    Target existing;
+    DWORD osError = ReadTarget(path, existing);
+    if (osError != NO_ERROR)
+        Raise(osError, target);
+    if (existing.exists) {
+        const DWORD attributes = existing.info.dwFileAttributes;
+        if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+            Raise(ERROR_ACCESS_DENIED, target);
         FILE_BASIC_INFO basic = {};     // times left zero are left as they are
-        basic.CreationTime.LowPart = info.ftCreationTime.dwLowDateTime;
-        basic.CreationTime.HighPart = static_cast<LONG>(info.ftCreationTime.dwHighDateTime);
-        basic.FileAttributes = (info.dwFileAttributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE;
+        basic.CreationTime.LowPart = existing.info.ftCreationTime.dwLowDateTime;
+        basic.CreationTime.HighPart = static_cast<LONG>(existing.info.ftCreationTime.dwHighDateTime);
+        basic.FileAttributes = (attributes & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE;
         if (!::SetFileInformationByHandle(hFile, FileBasicInfo, &basic, sizeof basic))
             Raise(::GetLastError(), target);
-    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
-        Raise(::GetLastError(), target);
     }
-
-    // Renamed through the handle: nothing is reopened by name on the way. The file
-    // stays marked for removal but for the instant of each try.
-    DWORD osError = NO_ERROR;
+    // A link at target was followed before, if it was to be: one still there is
+    // replaced, never written through.
+    const bool mayWriteInPlace = existing.exists && !existing.link;
+    const bool inPlaceFirst = mayWriteInPlace && (PermissionsAreUnixModes() || (existing.info.nNumberOfLinks > 1 &&
+                                                                                MayWriteThrough(existing.owner)));
+    osError = NO_ERROR;
     for (int attempt = 1; attempt <= kBusyAttempts; ++attempt) {
-        if (!SetDeleteOnClose(hFile, false))
-            Raise(::GetLastError(), target);
-        osError = RenameOver(hFile, path);
-        if (osError == NO_ERROR) {
-            m_bTemporary = false;
-            Close();
-            return;
+        if (!inPlaceFirst) {
+            // The mark is cleared only for a rename that nothing is known to stop,
+            // so a program ended while it waits leaves nothing behind.
+            const DWORD probe = existing.exists ? ProbeForDeletion(path) : NO_ERROR;
+            DWORD renamed = NO_ERROR;
+            if (probe == NO_ERROR) {
+                if (m_bDeleteMarked && !SetDeleteOnClose(hFile, false))
+                    Raise(::GetLastError(), target);
+                m_bDeleteMarked = false;
+                renamed = RenameOver(hFile, path);
+                if (renamed == NO_ERROR) {
+                    m_bTemporary = false;
+                    Close();
+                    return;
+                }
+                m_bDeleteMarked = SetDeleteOnClose(hFile, true);
+            }
+            osError = probe != NO_ERROR ? probe : renamed;
+            if (ClassifyRefusal(CauseOf(probe), CauseOf(renamed)) == Refusal::refused)
+                Raise(osError, target);
         }
-        SetDeleteOnClose(hFile, true);
-        if (!HeldByAnother(osError))
-            break;
+        // Another program has it open: where it lets others write, the record goes
+        // into the file itself.
+        if (mayWriteInPlace) {
+            osError = WriteInPlace(path, content, count);
+            if (osError == NO_ERROR)
+                return;
+            if (osError != ERROR_SHARING_VIOLATION && osError != ERROR_LOCK_VIOLATION)
+                Raise(osError, target);
+        }
         if (attempt < kBusyAttempts)
             PauseWhileBusy();
     }
-    // Windows says "access denied" for a file that another program holds open; a
-    // read-only file was refused above.
-    if (osError == ERROR_ACCESS_DENIED)
-        osError = ERROR_SHARING_VIOLATION;
-    Raise(osError, target);
+    Raise(ERROR_SHARING_VIOLATION, target);
 }

@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include "platform/file.h"
+#include "platform/file_system.h"
 #include "settings/setup_values.h"
 
 LoadResult LoadSettings(SettingsRecord& record, CFileException* error)
@@ -32,20 +33,27 @@ void SaveSettings(const SettingsRecord& record)
 {
     RecordBytes bytes;
     EncodeRecord(record, bytes);
-    // Never truncate the settings file itself: a failure halfway would lose the
-    // settings saved before. The new record is complete on disk before it replaces
-    // the old one in a single step; until then it is a temporary file of this save's
-    // own, removed if anything fails.
+    // A link that the user keeps the file through stays a link: the file it names
+    // is the one saved, in its own folder.
+    char target[260];
+    CFile::GetSaveTarget(kSettingsWritePath, target, sizeof target);
+    // Never truncate the settings file first: a failure halfway would lose the
+    // settings saved before. The new record is complete on disk before it takes the
+    // old one's place (or, where a new file cannot keep what the old one has, before
+    // it is written into it); until then it is a temporary file of this save's own,
+    // removed if anything fails.
     CFile file;
     CFileException error;
-    if (!file.OpenTemporaryBeside(kSettingsWritePath, &error))
+    if (!file.OpenTemporaryBeside(target, &error))
         throw error;
     try {
         file.Write(bytes.data(), static_cast<unsigned>(bytes.size()));
         file.Flush();
     } catch (CFileException& e) {
-        e.SetFileName(kSettingsFolder);     // the folder's disk, not the settings file
+        char folder[260];
+        FolderOf(target, folder, sizeof folder);
+        e.SetFileName(folder);     // the folder's disk, not the settings file
         throw;
     }
-    file.CloseReplacing(kSettingsWritePath);
+    file.CloseReplacing(target, bytes.data(), static_cast<unsigned>(bytes.size()));
 }

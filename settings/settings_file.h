@@ -6,8 +6,6 @@
 // The same file, named as the program has always named it for each direction.
 inline constexpr const char kSettingsReadPath[] = "c:\\korvane.ini";
 inline constexpr const char kSettingsWritePath[] = "C:\\korvane.ini";
-// The folder that holds it, where a save first writes a temporary file.
-inline constexpr const char kSettingsFolder[] = "C:\\";
 
 class CFileException;
 
@@ -26,8 +24,12 @@ LoadResult LoadSettings(SettingsRecord& record, CFileException* error = nullptr)
 
 // Writes record as the whole settings file: into a new temporary file beside it,
 // which then takes its place in one step, keeping the file's attributes, security
-// and creation time. Raises CFileException when it cannot, naming the settings file
-// when the fault is the file's (read-only, held open) and the folder when it is the
-// folder's (no right to create a file there, disk full); the file then keeps its
-// previous content, byte for byte, and nothing else is left behind.
+// and creation time; or, where a new file cannot keep what the file has (other
+// names, Wine's Unix mode) or another program reads it and lets others write, into
+// the file itself, in place. A symbolic link there that its owner may write through
+// stays a link: the file it names is saved. Raises CFileException when it cannot,
+// naming the settings file when the fault is the file's (read-only, held open,
+// permissions) and the folder when it is the folder's (no right to create a file
+// there, disk full); the file then keeps its previous content, byte for byte, and
+// nothing else is left behind.
 void SaveSettings(const SettingsRecord& record);

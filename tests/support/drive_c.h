@@ -122,17 +122,25 @@ inline Bytes ReadFile(const char* path)
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-// Another program holding the file open and sharing nothing, for as long as it lives.
+// Another program holding the file open, for as long as it lives: sharing nothing
+// (and writing), or reading and letting others read, write or also delete it.
+enum class Sharing { nothing, read, readWrite, readWriteDelete };
+
 class HeldOpen {
 public:
-    explicit HeldOpen(const char* path)
+    explicit HeldOpen(const char* path, Sharing sharing = Sharing::nothing)
     {
 #ifdef _WIN32
-        m_h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const DWORD share[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
+        const DWORD access = sharing == Sharing::nothing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+        m_h = CreateFileA(path, access, share[static_cast<int>(sharing)], nullptr, OPEN_EXISTING, 0, nullptr);
 #else
-        m_fd = ::open(path, O_RDWR);
-        if (m_fd >= 0)
-            flock(m_fd, LOCK_EX);   // what CFile takes as "shares nothing" here
+        // What CFile takes for each: an exclusive lock shares nothing, a shared one
+        // lets others only read, no lock lets them write.
+        m_fd = ::open(path, sharing == Sharing::nothing ? O_RDWR : O_RDONLY);
+        if (m_fd >= 0 && (sharing == Sharing::nothing || sharing == Sharing::read))
+            flock(m_fd, sharing == Sharing::nothing ? LOCK_EX : LOCK_SH);
 #endif
     }
     ~HeldOpen()
