@@ -304,6 +304,10 @@ TEST_F(TheProgram, AKilledSaveLeavesNothing)
             program.TakeMessageBox();
     }
     ASSERT_TRUE(seen) << "the save's temporary file was never seen";
+    // Ended at an instant taken at random within the save's wait for the file.
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    Sleep(static_cast<DWORD>(now.QuadPart % 200));
     program.Kill();
     std::string left = Leftovers();
     for (const DWORD start = GetTickCount(); !left.empty() && GetTickCount() - start < kTimeoutMs; left = Leftovers())

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# A save under Wine as a Linux player meets it, in the tests' prefix: the settings
+# file keeps its Unix mode (Wine keeps no permission list of its own), and a Unix
+# link at C:\korvane.ini to a file kept elsewhere stays a link, the file it names
+# holding the new record. Drives the program with press_ok.
+#   wine_save_test.sh <korvane-setup.exe> <press_ok.exe>
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=$1 press=$2
+. "$root/scripts/wine-env.sh"
+drive_c=$(wine_drive_c)
+settings=$drive_c/korvane.ini
+elsewhere=$(mktemp -d)
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+trap 'rm -rf "$settings" "$elsewhere"' EXIT
+
+# A version-3 record of 3 clans, the defaults otherwise.
+old_record() {
+    printf '\003\0\0\0d\0\0\0d\0\0\0\010\0\0\0\0\0\0\0\0\0\0\0\003\0\0\0\334\005\0\0'
+    printf '2\0\0\0\024\0\0\0\012\0\0\0\004\0\0\0\260\004\0\0<\0\0\0\024\0\0\0\024\0\0\0\0\0\0\0\003\0\0\0'
+}
+clans() { od -An -tu1 -j68 -N1 "$1" 2>/dev/null | tr -d ' '; }
+# Shows the dialog and presses OK with 7 clans; false when it did not go.
+save() {
+    "$KORVANE_WINE" "$program" >/dev/null 2>&1 </dev/null &
+    local run=$!
+    "$KORVANE_WINE" "$press" 7 >"$elsewhere/press.out" 2>&1 </dev/null
+    local pressed=$?
+    wait "$run"
+    [ "$pressed" -eq 0 ] || { cat "$elsewhere/press.out"; return 1; }
+}
+
+for mode in 644 600 664; do
+    rm -rf "$settings"
+    old_record >"$settings"
+    chmod "$mode" "$settings"
+    save || { fail "mode $mode: the dialog did not save"; continue; }
+    [ "$(clans "$settings")" = 7 ] || fail "mode $mode: the file does not hold the new record"
+    [ "$(stat -c %a "$settings")" = "$mode" ] || fail "mode $mode became $(stat -c %a "$settings")"
+done
+
+rm -rf "$settings"
+old_record >"$elsewhere/korvane.ini"
+chmod 640 "$elsewhere/korvane.ini"
+ln -s "$elsewhere/korvane.ini" "$settings"
+if save; then
+    [ -L "$settings" ] || fail "the link became a plain file"
+    [ "$(clans "$elsewhere/korvane.ini")" = 7 ] || fail "the file the link names does not hold the new record"
+    [ "$(stat -c %a "$elsewhere/korvane.ini")" = 640 ] || fail "the linked file's mode changed"
+    [ -z "$(ls "$drive_c" "$elsewhere" | grep '\.tmp$')" ] || fail "a temporary file was left"
+else
+    fail "a link: the dialog did not save"
+fi
+
+[ "$failures" -eq 0 ] && echo "a save under Wine: modes 644, 600, 664 kept; a Unix link kept"
+exit $((failures > 0))
