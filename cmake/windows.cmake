@@ -12,7 +12,8 @@ add_library(framework STATIC
     platform/wnd.cpp
     platform/dialog.cpp
     platform/data_exchange.cpp
-    platform/app.cpp)
+    platform/app.cpp
+    platform/accessible_name.cpp)
 # No common controls here: the program loads them from the system folder itself.
 target_link_libraries(framework PUBLIC settings user32 gdi32)
 

@@ -11,6 +11,40 @@ namespace {
 // over the values it speaks of.
 constexpr UINT WM_REPORT_UNREAD_SETTINGS = WM_APP + 1;
 
+// Each value control with a label of its own, and where that label stands in the
+// template (1 is its first control). A screen reader on Windows names a control
+// after the text just before it in that order, which the template does not follow;
+// the check box names itself.
+const struct {
+    int controlId;
+    int labelPosition;
+} kLabels[] = {
+    {IDC_EDIT_HEIGHT, 4},           // "Hauteur"
+    {IDC_EDIT_WIDTH, 5},            // "Largeur"
+    {IDC_EDIT_WORKERS, 8},          // "Ouvrières"
+    {IDC_EDIT_SENTINELS, 10},       // "Sentinelles"
+    {IDC_EDIT_CISTERNS, 12},        // "Citernes"
+    {IDC_COMBO_COLOR_DEPTH, 7},     // "Bits par pixel"
+    {IDC_EDIT_FOOD_DENSITY, 15},    // "Densité"
+    {IDC_EDIT_FOOD_PER_PACKET, 20}, // "Quantité par paquet"
+    {IDC_SLIDER_SPEED, 23},         // "vitesse"
+    {IDC_EDIT_BREED_INTERVAL, 31},  // "Freq de reproduction en tours"
+    {IDC_EDIT_ENEMIES, 33},         // "Nombre d'ennemis"
+    {IDC_EDIT_MAX_ENEMIES, 34},     // "Max. ennemis"
+    {IDC_EDIT_ENEMY_BIRTH, 35},     // "Freq. des naissances en tours"
+    {IDC_SLIDER_WORKER_RATIO, 40},  // "Pourcentage d'ouvrier dans larves"
+    {IDC_EDIT_CLANS, 45},           // "Nombre de Clans"
+};
+
+// The dialog's control at a position in the template, which is also window order.
+HWND ControlAt(HWND hDlg, int position)
+{
+    HWND hWnd = ::GetWindow(hDlg, GW_CHILD);
+    for (int i = 1; i < position && hWnd != nullptr; ++i)
+        hWnd = ::GetWindow(hWnd, GW_HWNDNEXT);
+    return hWnd;
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CSetupDlg, CDialog)
@@ -21,12 +55,13 @@ END_MESSAGE_MAP()
 
 CSetupDlg::CSetupDlg(CWnd* pParent)
     : CDialog(IDD, pParent), m_record(DefaultRecord()), m_bFileLoaded(false), m_values(), m_hIcon(nullptr),
-      m_bFileUnreadable(false)
+      m_bFileUnreadable(false), m_bReportPending(false)
 {
     SetDefaults(m_values);
     const LoadResult loaded = LoadSettings(m_record, &m_loadError);
     m_bFileLoaded = loaded == LoadResult::loaded;
     m_bFileUnreadable = loaded == LoadResult::unreadable;
+    m_bReportPending = m_bFileUnreadable;
     if (m_bFileLoaded)
         ApplyRecord(m_record, m_values);    // only a record of our version
     // The icon is the module's own resource, shared: it is never destroyed.
@@ -79,26 +114,43 @@ BOOL CSetupDlg::OnInitDialog()
         m_sliderSpeed.SetPos(kSpeedWithoutFile);
         m_sliderWorkerRatio.SetPos(kWorkerRatioWithoutFile);
     }
-    if (m_bFileUnreadable)
+    static_assert(std::size(kLabels) == sizeof m_names / sizeof m_names[0], "a name for each label");
+    for (std::size_t i = 0; i < std::size(kLabels); ++i) {
+        wchar_t label[128];
+        if (::GetWindowTextW(ControlAt(m_hWnd, kLabels[i].labelPosition), label, 128) > 0)
+            m_names[i].Attach(GetDlgItem(kLabels[i].controlId), label);
+    }
+
+    if (m_bReportPending)
         PostMessage(WM_REPORT_UNREAD_SETTINGS);
     return TRUE;    // the focus goes to the first tab stop, OK
 }
 
-// Settings that exist but could not be read are never replaced in silence.
+// Settings that exist but could not be read are never replaced in silence: the
+// user is told once, before anything can be saved.
 void CSetupDlg::OnReportUnreadSettings()
 {
+    if (!m_bReportPending)
+        return;
+    m_bReportPending = false;
     wchar_t reason[768];
     m_loadError.GetErrorMessage(reason, std::size(reason));
     wchar_t text[1024];
     CTextBuilder(text, std::size(text))
         << L"Les réglages enregistrés n'ont pas pu être lus.\n\n" << reason
-        << L"\n\nLes valeurs affichées sont les valeurs par défaut : OK remplacera le fichier par ces valeurs, "
-           L"« Annuler » le laissera tel qu'il est.";
+        << L"\n\nLes valeurs affichées sont les valeurs par défaut. OK essaiera de les enregistrer à la place "
+           L"du fichier\u00a0; «\u00a0Annuler\u00a0» le laissera tel qu'il est.";
     MessageBox(text, MB_OK | MB_ICONWARNING);
 }
 
 void CSetupDlg::OnOK()
 {
+    // An OK that came before the report (already queued when the dialog opened)
+    // saves nothing: the report is shown first.
+    if (m_bReportPending) {
+        OnReportUnreadSettings();
+        return;
+    }
     if (!UpdateData(TRUE))
         return;     // the user has been told which field is wrong
     const int speed = m_sliderSpeed.GetPos();

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "platform/accessible_name.h"
 #include "platform/controls.h"
 #include "platform/dialog.h"
 #include "platform/file.h"
@@ -44,4 +45,7 @@ private:
     HICON m_hIcon;
     bool m_bFileUnreadable;         // a settings file is there but could not be read
     CFileException m_loadError;     // why, for the user
+    bool m_bReportPending;          // that report is yet to be shown
+    // The names of the value controls whose label the system would not find.
+    CAccessibleName m_names[15];
 };

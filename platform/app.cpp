@@ -143,7 +143,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         wchar_t text[512];
         CTextBuilder(text, std::size(text))
             << L"Les contrôles communs de Windows (comctl32.dll) n'ont pas pu être chargés depuis le "
-               L"dossier système ; le programme ne peut pas s'ouvrir.\n\n"
+               L"dossier système\u00a0; le programme ne peut pas s'ouvrir.\n\n"
             << reason;
         ::MessageBoxW(nullptr, text, pApp->m_pszAppName, MB_OK | MB_ICONSTOP);
         return -1;

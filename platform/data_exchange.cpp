@@ -1,5 +1,6 @@
 #include "platform/data_exchange.h"
 
+#include <cwchar>
 #include <iterator>
 
 #include "platform/integer_text.h"
@@ -8,6 +9,26 @@
 namespace {
 
 constexpr const wchar_t kNotAnInteger[] = L"Veuillez entrer un nombre entier.";
+
+// A number as French writes it: thousands apart, by a space that never breaks the
+// line ("100 000").
+void AppendGrouped(CTextBuilder& text, int value)
+{
+    wchar_t digits[16];
+    CTextBuilder(digits, std::size(digits)) << value;
+    const wchar_t* p = digits;
+    if (*p == L'-') {
+        text << L"-";
+        ++p;
+    }
+    std::size_t left = std::wcslen(p);
+    for (; *p != L'\0'; ++p, --left) {
+        const wchar_t digit[2] = {*p, L'\0'};
+        text << digit;
+        if (left > 1 && (left - 1) % 3 == 0)
+            text << L"\u00a0";
+    }
+}
 
 }  // namespace
 
@@ -85,6 +106,11 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
     if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
         return;
     wchar_t message[128];
-    CTextBuilder(message, 128) << L"Veuillez entrer un nombre entier compris entre " << minVal << L" et " << maxVal << L".";
+    CTextBuilder text(message, 128);
+    text << L"Veuillez entrer un nombre entier compris entre ";
+    AppendGrouped(text, minVal);
+    text << L" et ";
+    AppendGrouped(text, maxVal);
+    text << L".";
     pDX->Fail(message);
 }

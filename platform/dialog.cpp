@@ -160,7 +160,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             m_hWnd = nullptr;
             return FALSE;
         case WM_COMMAND:
-            // Menu and button commands go to the dialog's map, then to the application's.
+            // Menu and button commands go to the dialog's map, then to the application's;
+            // none while a box of the dialog's is open (a posted OK would save, or end
+            // the dialog, under it).
+            if ((lParam == 0 || HIWORD(wParam) == BN_CLICKED) && IsShowingMessageBox())
+                return TRUE;
             if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
                 const UINT nID = LOWORD(wParam);
                 handled = OnCmdMsg(WM_COMMAND, nID, &result);
@@ -169,7 +173,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
             break;
         case WM_HELP:
-            // F1: the Help command, for whichever map handles it.
+            // F1: the Help command, for whichever map handles it. F1 in a box of the
+            // dialog's comes here too (the box passes it to its owner): it is answered
+            // once, by no second box.
+            if (IsShowingMessageBox())
+                return TRUE;
             handled = OnCmdMsg(WM_COMMAND, ID_HELP, &result) ||
                       (AfxGetApp() != nullptr && AfxGetApp()->OnCmdMsg(WM_COMMAND, ID_HELP, &result));
             break;

@@ -75,7 +75,7 @@ Sentence FileSentence(int cause)
     case CFileException::accessDenied: return {L"L'accès au fichier ", L" a été refusé."};
     case CFileException::sharingViolation:
     case CFileException::lockViolation: return {L"Le fichier ", L" est utilisé par un autre programme."};
-    case CFileException::diskFull: return {L"Le disque est plein : le fichier ", L" n'a pas pu être écrit."};
+    case CFileException::diskFull: return {L"Le disque est plein\u00a0: le fichier ", L" n'a pas pu être écrit."};
     case CFileException::hardIO: return {L"Erreur de lecture ou d'écriture sur le fichier ", L"."};
     default: return {L"Une erreur s'est produite sur le fichier ", L"."};
     }
@@ -87,8 +87,8 @@ Sentence FolderSentence(int cause)
     switch (cause) {
     case CFileException::fileNotFound:
     case CFileException::badPath: return {L"Le dossier ", L" est introuvable."};
-    case CFileException::accessDenied: return {L"L'accès au dossier ", L" a été refusé : aucun fichier n'a pu y être créé."};
-    case CFileException::diskFull: return {L"Le disque du dossier ", L" est plein : le fichier n'a pas pu y être écrit."};
+    case CFileException::accessDenied: return {L"L'accès au dossier ", L" a été refusé\u00a0: aucun fichier n'a pu y être créé."};
+    case CFileException::diskFull: return {L"Le disque du dossier ", L" est plein\u00a0: le fichier n'a pas pu y être écrit."};
     case CFileException::hardIO: return {L"Erreur d'écriture dans le dossier ", L"."};
     default: return {L"Aucun fichier n'a pu être écrit dans le dossier ", L"."};
     }

@@ -48,7 +48,10 @@ int CWnd::MessageBox(const wchar_t* text, UINT nType) const
     wchar_t caption[128];
     if (m_hWnd == nullptr || ::GetWindowTextW(m_hWnd, caption, 128) == 0)
         caption[0] = L'\0';
-    return ::MessageBoxW(m_hWnd, text, caption, nType);
+    ++m_nMessageBoxes;
+    const int result = ::MessageBoxW(m_hWnd, text, caption, nType);
+    --m_nMessageBoxes;
+    return result;
 }
 
 void CWnd::CenterWindow()

@@ -93,6 +93,8 @@ public:
     }
     // A message box owned by this window, with its caption.
     int MessageBox(const wchar_t* text, UINT nType = MB_OK) const;
+    // While one is open the window is disabled, and nothing it is sent should act.
+    bool IsShowingMessageBox() const { return m_nMessageBoxes > 0; }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
@@ -133,4 +135,7 @@ protected:
     };
 
     AFX_MSGSTATE* m_pCurrentMsg = nullptr;   // the innermost message being handled
+
+private:
+    mutable int m_nMessageBoxes = 0;        // of MessageBox, open over this window
 };

@@ -16,6 +16,7 @@
 #include "settings/setup_values.h"
 #include "support/dialog_driver.h"
 #include "support/drive_c.h"
+#include "support/watchdog.h"
 
 namespace {
 
@@ -200,11 +201,11 @@ TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
         {IDC_EDIT_CISTERNS, "99999999999", L"Veuillez entrer un nombre entier."},
         {IDC_EDIT_ENEMIES, "", L"Veuillez entrer un nombre entier."},
         {IDC_EDIT_SENTINELS, "5                                                                      ", L"Veuillez entrer un nombre entier."},
-        {IDC_EDIT_HEIGHT, "1001", L"Veuillez entrer un nombre entier compris entre 20 et 1000."},
-        {IDC_EDIT_HEIGHT, "19", L"Veuillez entrer un nombre entier compris entre 20 et 1000."},
+        {IDC_EDIT_HEIGHT, "1001", L"Veuillez entrer un nombre entier compris entre 20 et 1\u00a0000."},
+        {IDC_EDIT_HEIGHT, "19", L"Veuillez entrer un nombre entier compris entre 20 et 1\u00a0000."},
         {IDC_EDIT_FOOD_DENSITY, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 100."},
-        {IDC_EDIT_FOOD_PER_PACKET, "10001", L"Veuillez entrer un nombre entier compris entre 0 et 10000."},
-        {IDC_EDIT_BREED_INTERVAL, "100001", L"Veuillez entrer un nombre entier compris entre 0 et 100000."},
+        {IDC_EDIT_FOOD_PER_PACKET, "10001", L"Veuillez entrer un nombre entier compris entre 0 et 10\u00a0000."},
+        {IDC_EDIT_BREED_INTERVAL, "100001", L"Veuillez entrer un nombre entier compris entre 0 et 100\u00a0000."},
         {IDC_EDIT_CLANS, "256", L"Veuillez entrer un nombre entier compris entre 0 et 255."},
         {IDC_EDIT_CLANS, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 255."},
     };
@@ -329,14 +330,51 @@ TEST_F(SetupDialog, AnUnreadableFileIsNeverReplacedInSilence)
         ASSERT_EQ(out.messages.size(), 1u);
         const std::wstring& text = out.messages[0];
         for (const wchar_t* part : {L"Les réglages enregistrés n'ont pas pu être lus.", c.cause,
-                                    L"Les valeurs affichées sont les valeurs par défaut : OK remplacera le fichier "
-                                    L"par ces valeurs, « Annuler » le laissera tel qu'il est."})
+                                    L"Les valeurs affichées sont les valeurs par défaut. OK essaiera de les "
+                                    L"enregistrer à la place du fichier\u00a0; «\u00a0Annuler\u00a0» le laissera "
+                                    L"tel qu'il est."})
             EXPECT_NE(text.find(part), std::wstring::npos) << "no \"" << part << "\" in \"" << text << "\"";
         if (c.folder) {
             EXPECT_TRUE(fs::is_directory(kSettings));
         } else {
             EXPECT_EQ(ReadFile(kSettings), original);
         }
+    }
+}
+
+// A command already queued when the dialog opens (automation, a double start) comes
+// before the report of unread settings: an OK shows the report first and saves
+// nothing; "Annuler" needs no report.
+class CQueuedCommandDlg : public CSetupDlg {
+public:
+    explicit CQueuedCommandDlg(int command) : m_nCommand(command) {}
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        PostMessage(WM_COMMAND, MAKEWPARAM(m_nCommand, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(m_nCommand)));
+        return CSetupDlg::OnInitDialog();
+    }
+
+private:
+    int m_nCommand;
+};
+
+TEST_F(SetupDialog, TheReportComesBeforeAQueuedCommand)
+{
+    const Bytes original = Encoded(ValidRecord());
+    for (const int command : {IDOK, IDCANCEL}) {
+        SCOPED_TRACE(command == IDOK ? "OK" : "Annuler");
+        CleanDriveC::Clear();
+        MakeDirectory(kSettings);   // there, and unreadable
+        CQueuedCommandDlg dlg(command);
+        const Outcome out = RunModal(dlg, {[](HWND h) { Click(h, IDCANCEL); }});
+        EXPECT_EQ(out.result, IDCANCEL) << "the queued OK ended the dialog";
+        ASSERT_EQ(out.messages.size(), command == IDOK ? 1u : 0u);
+        if (command == IDOK)
+            EXPECT_EQ(out.messages[0].find(L"Les réglages enregistrés n'ont pas pu être lus."), 0u);
+        EXPECT_TRUE(fs::is_directory(kSettings)) << "something was saved";
+        CleanDriveC::Clear();
     }
 }
 
@@ -456,5 +494,6 @@ int main(int argc, char** argv)
         return 1;
     }
     ::testing::InitGoogleTest(&argc, argv);
+    testing_watchdog::Install(20000);
     return RUN_ALL_TESTS();
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstring>
 #include <iostream>
@@ -15,6 +16,7 @@
 #include "res/resource.h"
 #include "support/dialog_driver.h"
 #include "support/drive_c.h"
+#include "support/watchdog.h"
 #include "support/process_dialogs.h"
 
 namespace {
@@ -317,6 +319,133 @@ TEST_F(TheProgram, AKilledSaveLeavesNothing)
     EXPECT_EQ(ReadFile(kSettings), kTypicalFile);
 }
 
+// What an accessibility client in another process reads of each value control:
+// its label as its name, and for the rest (here the list's and the sliders' role,
+// value, state and place) what the system's standard object for it says. An object
+// still held once the dialog has ended does no harm.
+TEST_F(TheProgram, AScreenReaderNamesEveryFieldByItsLabel)
+{
+    const struct { int id; const wchar_t* name; } fields[] = {
+        {IDC_EDIT_HEIGHT, L"Hauteur"}, {IDC_EDIT_WIDTH, L"Largeur"}, {IDC_EDIT_WORKERS, L"Ouvrières"},
+        {IDC_EDIT_SENTINELS, L"Sentinelles"}, {IDC_EDIT_CISTERNS, L"Citernes"},
+        {IDC_COMBO_COLOR_DEPTH, L"Bits par pixel"}, {IDC_EDIT_FOOD_DENSITY, L"Densité"},
+        {IDC_EDIT_FOOD_PER_PACKET, L"Quantité par paquet"}, {IDC_SLIDER_SPEED, L"vitesse"},
+        {IDC_CHECK_LOAD, L"Charger kv"}, {IDC_EDIT_BREED_INTERVAL, L"Freq de reproduction en tours"},
+        {IDC_EDIT_ENEMIES, L"Nombre d'ennemis"}, {IDC_EDIT_MAX_ENEMIES, L"Max. ennemis"},
+        {IDC_EDIT_ENEMY_BIRTH, L"Freq. des naissances en tours"},
+        {IDC_SLIDER_WORKER_RATIO, L"Pourcentage d'ouvrier dans larves"}, {IDC_EDIT_CLANS, L"Nombre de Clans"},
+    };
+    ASSERT_EQ(std::size(fields), 16u);
+    Program program;
+    HWND dialog = program.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    IAccessible* held = nullptr;
+    for (const auto& f : fields) {
+        IAccessible* object = nullptr;
+        HWND control = GetDlgItem(dialog, f.id);
+        ASSERT_EQ(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)), S_OK)
+            << "control " << f.id;
+        BSTR name = nullptr;
+        EXPECT_EQ(object->get_accName(self, &name), S_OK) << "control " << f.id;
+        EXPECT_EQ(std::wstring(name != nullptr ? name : L""), f.name) << "control " << f.id;
+        SysFreeString(name);
+        if (f.id == IDC_COMBO_COLOR_DEPTH || f.id == IDC_SLIDER_SPEED || f.id == IDC_SLIDER_WORKER_RATIO) {
+            IAccessible* standard = nullptr;
+            ASSERT_EQ(CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard)), S_OK);
+            VARIANT role[2], state[2];
+            BSTR value[2] = {};
+            LONG place[2][4] = {};
+            IAccessible* both[2] = {object, standard};
+            for (int i = 0; i < 2; ++i) {
+                VariantInit(&role[i]);
+                VariantInit(&state[i]);
+                both[i]->get_accRole(self, &role[i]);
+                both[i]->get_accState(self, &state[i]);
+                both[i]->get_accValue(self, &value[i]);
+                both[i]->accLocation(&place[i][0], &place[i][1], &place[i][2], &place[i][3], self);
+            }
+            EXPECT_EQ(role[0].vt, role[1].vt) << "control " << f.id;
+            EXPECT_EQ(role[0].lVal, role[1].lVal) << "control " << f.id;
+            EXPECT_EQ(state[0].lVal, state[1].lVal) << "control " << f.id;
+            EXPECT_EQ(std::wstring(value[0] ? value[0] : L"-"), std::wstring(value[1] ? value[1] : L"-")) << "control " << f.id;
+            EXPECT_EQ(std::memcmp(place[0], place[1], sizeof place[0]), 0) << "control " << f.id;
+            for (int i = 0; i < 2; ++i)
+                SysFreeString(value[i]);
+            standard->Release();
+        }
+        if (held == nullptr)
+            held = object;
+        else
+            object->Release();
+    }
+    Press(dialog, IDCANCEL);
+    EXPECT_EQ(program.WaitForExit(), 0) << "the program ended badly with an object still held";
+    BSTR name = nullptr;
+    EXPECT_NE(held->get_accName(self, &name), S_OK) << "a held object still answers for a dialog that is gone";
+    held->Release();
+}
+
+// F1 struck into any box of the program (a refused entry, a failed save, the report
+// of unread settings, the "no help" box itself) opens no second box; the dialog stays
+// disabled until the box is closed, and an OK meanwhile saves nothing.
+TEST_F(TheProgram, F1InABoxOpensNoOtherBox)
+{
+    enum Box { kRefusal, kSaveError, kReport, kNoHelp };
+    const struct { const char* name; Box box; const wchar_t* text; } cases[] = {
+        {"a refused entry", kRefusal, L"Veuillez entrer un nombre entier."},
+        {"a failed save", kSaveError, L"Le fichier C:\\korvane.ini est utilisé par un autre programme."},
+        {"the report of unread settings", kReport, L"Les réglages enregistrés n'ont pas pu être lus."},
+        {"the no-help box", kNoHelp, L"Aucune aide n'est disponible pour ce programme."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CleanDriveC::Clear();
+        WriteFile(kSettings, kTypicalFile);
+        std::unique_ptr<HeldOpen> held;
+        if (c.box == kReport)
+            held = std::make_unique<HeldOpen>(kSettings);
+        Program program;
+        HWND dialog = program.WaitForDialog();
+        ASSERT_NE(dialog, nullptr);
+        if (c.box == kSaveError)
+            held = std::make_unique<HeldOpen>(kSettings);
+        if (c.box == kRefusal)
+            SetDlgItemTextA(dialog, IDC_EDIT_WIDTH, "deux cents");
+        if (c.box == kRefusal || c.box == kSaveError)
+            Press(dialog, IDOK);
+        if (c.box == kNoHelp)
+            Press(dialog, 0xE146);
+        HWND box = nullptr;
+        for (const DWORD start = GetTickCount(); box == nullptr && GetTickCount() - start < kTimeoutMs; Sleep(10))
+            box = FindWindowsOf(program.Id()).messageBox;
+        ASSERT_NE(box, nullptr);
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);
+        EXPECT_EQ(std::wstring(text).find(c.text), 0u) << "another box first";
+        SetForegroundWindow(box);
+        dialog_driver::TypeKey(VK_F1);
+        SetDlgItemTextA(dialog, IDC_EDIT_CLANS, "9");
+        Press(dialog, IDOK);
+        // A second box would come within a few milliseconds.
+        int boxes = 0;
+        for (const DWORD start = GetTickCount(); boxes < 2 && GetTickCount() - start < 500; Sleep(10))
+            boxes = FindWindowsOf(program.Id()).messageBoxes;
+        EXPECT_EQ(boxes, 1) << "F1 opened another box";
+        EXPECT_FALSE(IsWindowEnabled(dialog)) << "the dialog was enabled under its box";
+        // Each box closed in turn; the dialog then takes commands again.
+        while (FindWindowsOf(program.Id()).messageBox != nullptr && program.WaitForExit(0) == -1)
+            program.TakeMessageBox();
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+        held.reset();
+        Press(dialog, IDCANCEL);
+        EXPECT_EQ(program.WaitForExit(), 0);
+        EXPECT_EQ(ReadFile(kSettings), kTypicalFile) << "OK saved while a box was up";
+    }
+}
+
 // A COMCTL32.dll dropped beside the program (a Downloads folder) is never loaded,
 // even when the loader looks in the program's folder first, as Windows does for a
 // DLL that is not one of its known DLLs; the dialog opens with working sliders.
@@ -423,6 +552,8 @@ TEST(TheExecutable, ManifestAndVersionInformation)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    testing_watchdog::Install(30000);
+    CoInitialize(nullptr);      // an accessibility client
     if (argc < 4) {
         fprintf(stderr, "usage: program_tests <korvane-setup.exe> <planted COMCTL32.dll> <planted winhlp32.exe>\n");
         return 2;

@@ -227,7 +227,7 @@ TEST(CFile, ATemporaryInAFolderThatTakesNoneNamesTheFolder)
 #endif
     const struct { const char* file; const wchar_t* before; const wchar_t* after; } cases[] = {
         {missing, L"Le dossier ", L" est introuvable."},
-        {unwritable, L"L'accès au dossier ", L" a été refusé : aucun fichier n'a pu y être créé."},
+        {unwritable, L"L'accès au dossier ", L" a été refusé\u00a0: aucun fichier n'a pu y être créé."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -585,12 +585,22 @@ TEST(CFileException, MessageNamesTheFileAndTheReason)
 
     // A save that could not create or write its file names the folder instead.
     const struct { int cause; const wchar_t* sentence; } folders[] = {
-        {CFileException::accessDenied, L"L'accès au dossier C:\\ a été refusé : aucun fichier n'a pu y être créé."},
-        {CFileException::diskFull, L"Le disque du dossier C:\\ est plein : le fichier n'a pas pu y être écrit."},
+        {CFileException::accessDenied, L"L'accès au dossier C:\\ a été refusé\u00a0: aucun fichier n'a pu y être créé."},
+        {CFileException::diskFull, L"Le disque du dossier C:\\ est plein\u00a0: le fichier n'a pas pu y être écrit."},
     };
     for (const auto& f : folders) {
         CFileException(f.cause, -1, "C:\\").GetErrorMessage(message, 512);
         EXPECT_STREQ(message, f.sentence);
+    }
+
+    // French typography: a space that never breaks the line before ":" ";" "!" "?"
+    // and inside quotes, so that no line of a box starts with one.
+    for (int cause = CFileException::none; cause <= CFileException::diskFull; ++cause) {
+        for (const char* name : {"C:\\korvane.ini", "C:\\"}) {
+            CFileException(cause, -1, name).GetErrorMessage(message, 512);
+            for (const wchar_t* plain : {L" :", L" ;", L" !", L" ?", L"\u00ab ", L" \u00bb"})
+                EXPECT_EQ(std::wstring(message).find(plain), std::wstring::npos) << "cause " << cause << ": " << name;
+        }
     }
 }
 

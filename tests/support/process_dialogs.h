@@ -33,6 +33,7 @@ inline bool StartProgram(const std::string& program, PROCESS_INFORMATION& pi)
 struct Windows {
     HWND dialog = nullptr;
     HWND messageBox = nullptr;
+    int messageBoxes = 0;   // how many are open
 };
 
 namespace detail {
@@ -50,7 +51,11 @@ inline BOOL CALLBACK Collect(HWND hWnd, LPARAM lParam)
     char cls[32];
     if (pid == search->pid && IsWindowVisible(hWnd) && GetClassNameA(hWnd, cls, sizeof cls) &&
         std::strcmp(cls, "#32770") == 0)
-        (GetWindow(hWnd, GW_OWNER) != nullptr ? search->found.messageBox : search->found.dialog) = hWnd;
+    {
+        const bool box = GetWindow(hWnd, GW_OWNER) != nullptr;
+        (box ? search->found.messageBox : search->found.dialog) = hWnd;
+        search->found.messageBoxes += box ? 1 : 0;
+    }
     return TRUE;
 }
 

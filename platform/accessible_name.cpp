@@ -1,0 +1,236 @@
+#include "platform/accessible_name.h"
+
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+// A DLL of the system folder, by its full path: the program runs as administrator
+// and loads nothing from the folder it was started from.
+HMODULE LoadSystemLibrary(const wchar_t* name)
+{
+    if (HMODULE hModule = ::GetModuleHandleW(name))
+        return hModule;
+    wchar_t path[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + std::wcslen(name) >= MAX_PATH)
+        return nullptr;
+    path[length] = L'\\';
+    std::wcscpy(path + length + 1, name);
+    return ::LoadLibraryExW(path, nullptr, 0);
+}
+
+template <class Proc>
+Proc Lookup(HMODULE hModule, const char* name)
+{
+    return hModule != nullptr ? reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(hModule, name)))
+                              : nullptr;
+}
+
+// The common controls' subclassing, from the copy the program loaded at start-up.
+using SetWindowSubclassProc = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
+using RemoveWindowSubclassProc = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
+using DefSubclassProcProc = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+
+HMODULE CommonControls()
+{
+    return ::GetModuleHandleW(L"comctl32.dll");
+}
+
+LRESULT DefaultSubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto pfn = Lookup<DefSubclassProcProc>(CommonControls(), "DefSubclassProc");
+    return pfn != nullptr ? pfn(hWnd, message, wParam, lParam) : 0;
+}
+
+// Once a client has taken the object into another process, the object answers
+// there until it is disconnected.
+void DisconnectClients(IUnknown* pUnknown)
+{
+    using CoDisconnectObjectProc = HRESULT(WINAPI*)(IUnknown*, DWORD);
+    if (const auto pfn = Lookup<CoDisconnectObjectProc>(::GetModuleHandleW(L"ole32.dll"), "CoDisconnectObject"))
+        pfn(pUnknown, 0);
+}
+
+bool IsSelf(const VARIANT& varChild)
+{
+    return varChild.vt == VT_I4 && varChild.lVal == CHILDID_SELF;
+}
+
+constexpr UINT_PTR kSubclassId = 0x4B4E;    // ours among a control's subclasses
+
+}  // namespace
+
+CAccessibleName::~CAccessibleName()
+{
+    Detach();
+}
+
+BOOL CAccessibleName::Attach(HWND hWnd, const wchar_t* name)
+{
+    Detach();
+    std::wcsncpy(m_szName, name, std::size(m_szName) - 1);
+    const auto pfn = Lookup<SetWindowSubclassProc>(CommonControls(), "SetWindowSubclass");
+    if (hWnd == nullptr || pfn == nullptr || !pfn(hWnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return FALSE;
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+void CAccessibleName::Detach()
+{
+    if (m_hWnd != nullptr) {
+        if (const auto pfn = Lookup<RemoveWindowSubclassProc>(CommonControls(), "RemoveWindowSubclass"))
+            pfn(m_hWnd, SubclassProc, kSubclassId);
+        m_hWnd = nullptr;
+    }
+    if (m_pStandard != nullptr) {
+        DisconnectClients(static_cast<IAccessible*>(this));
+        IAccessible* pStandard = m_pStandard;
+        m_pStandard = nullptr;
+        pStandard->Release();
+    }
+}
+
+LRESULT CALLBACK CAccessibleName::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR dwRefData)
+{
+    auto* pThis = reinterpret_cast<CAccessibleName*>(dwRefData);
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
+        if (const LRESULT result = pThis->OnGetObject(wParam))
+            return result;
+    } else if (message == WM_NCDESTROY) {
+        pThis->Detach();
+    }
+    return DefaultSubclassProc(hWnd, message, wParam, lParam);
+}
+
+LRESULT CAccessibleName::OnGetObject(WPARAM wParam)
+{
+    HMODULE hOleacc = LoadSystemLibrary(L"oleacc.dll");
+    if (m_pStandard == nullptr) {
+        using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+        const auto pfnCreate = Lookup<CreateStdAccessibleObjectProc>(hOleacc, "CreateStdAccessibleObject");
+        void* pStandard = nullptr;
+        if (pfnCreate == nullptr || FAILED(pfnCreate(m_hWnd, OBJID_CLIENT, __uuidof(IAccessible), &pStandard)))
+            return 0;
+        m_pStandard = static_cast<IAccessible*>(pStandard);
+    }
+    using LresultFromObjectProc = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+    const auto pfnResult = Lookup<LresultFromObjectProc>(hOleacc, "LresultFromObject");
+    const LRESULT result = pfnResult != nullptr ? pfnResult(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(this)) : 0;
+    return result > 0 ? result : 0;
+}
+
+HRESULT CAccessibleName::QueryInterface(REFIID riid, void** ppv)
+{
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (m_pStandard == nullptr)
+        return CO_E_OBJNOTCONNECTED;
+    if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(IDispatch)) || IsEqualIID(riid, __uuidof(IAccessible))) {
+        *ppv = static_cast<IAccessible*>(this);
+        AddRef();
+        return S_OK;
+    }
+    // The standard object's other faces: its window (IOleWindow), its children
+    // (IEnumVARIANT).
+    return m_pStandard->QueryInterface(riid, ppv);
+}
+
+ULONG CAccessibleName::AddRef()
+{
+    return ++m_nRefs;
+}
+
+ULONG CAccessibleName::Release()
+{
+    return m_nRefs > 0 ? --m_nRefs : 0;
+}
+
+// Every other answer is the standard object's, while there is one.
+#define KORVANE_FORWARD(call) return m_pStandard != nullptr ? m_pStandard->call : CO_E_OBJNOTCONNECTED
+
+HRESULT CAccessibleName::GetTypeInfoCount(UINT* pctinfo) { KORVANE_FORWARD(GetTypeInfoCount(pctinfo)); }
+HRESULT CAccessibleName::GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo)
+{
+    KORVANE_FORWARD(GetTypeInfo(iTInfo, lcid, ppTInfo));
+}
+HRESULT CAccessibleName::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids)
+{
+    KORVANE_FORWARD(GetIDsOfNames(riid, names, count, lcid, ids));
+}
+HRESULT CAccessibleName::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                EXCEPINFO* excepInfo, UINT* argErr)
+{
+    KORVANE_FORWARD(Invoke(id, riid, lcid, flags, params, result, excepInfo, argErr));
+}
+
+HRESULT CAccessibleName::get_accName(VARIANT varChild, BSTR* pszName)
+{
+    if (m_pStandard == nullptr)
+        return CO_E_OBJNOTCONNECTED;
+    if (!IsSelf(varChild))
+        return m_pStandard->get_accName(varChild, pszName);
+    if (pszName == nullptr)
+        return E_POINTER;
+    // The client frees it with the system's string allocator, which oleacc loaded.
+    using SysAllocStringProc = BSTR(WINAPI*)(const OLECHAR*);
+    const auto pfn = Lookup<SysAllocStringProc>(::GetModuleHandleW(L"oleaut32.dll"), "SysAllocString");
+    *pszName = pfn != nullptr ? pfn(m_szName) : nullptr;
+    return *pszName != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CAccessibleName::get_accParent(IDispatch** ppdispParent) { KORVANE_FORWARD(get_accParent(ppdispParent)); }
+HRESULT CAccessibleName::get_accChildCount(LONG* pcountChildren)
+{
+    KORVANE_FORWARD(get_accChildCount(pcountChildren));
+}
+HRESULT CAccessibleName::get_accChild(VARIANT varChild, IDispatch** ppdispChild)
+{
+    KORVANE_FORWARD(get_accChild(varChild, ppdispChild));
+}
+HRESULT CAccessibleName::get_accValue(VARIANT varChild, BSTR* pszValue) { KORVANE_FORWARD(get_accValue(varChild, pszValue)); }
+HRESULT CAccessibleName::get_accDescription(VARIANT varChild, BSTR* pszDescription)
+{
+    KORVANE_FORWARD(get_accDescription(varChild, pszDescription));
+}
+HRESULT CAccessibleName::get_accRole(VARIANT varChild, VARIANT* pvarRole) { KORVANE_FORWARD(get_accRole(varChild, pvarRole)); }
+HRESULT CAccessibleName::get_accState(VARIANT varChild, VARIANT* pvarState)
+{
+    KORVANE_FORWARD(get_accState(varChild, pvarState));
+}
+HRESULT CAccessibleName::get_accHelp(VARIANT varChild, BSTR* pszHelp) { KORVANE_FORWARD(get_accHelp(varChild, pszHelp)); }
+HRESULT CAccessibleName::get_accHelpTopic(BSTR* pszHelpFile, VARIANT varChild, LONG* pidTopic)
+{
+    KORVANE_FORWARD(get_accHelpTopic(pszHelpFile, varChild, pidTopic));
+}
+HRESULT CAccessibleName::get_accKeyboardShortcut(VARIANT varChild, BSTR* pszKeyboardShortcut)
+{
+    KORVANE_FORWARD(get_accKeyboardShortcut(varChild, pszKeyboardShortcut));
+}
+HRESULT CAccessibleName::get_accFocus(VARIANT* pvarChild) { KORVANE_FORWARD(get_accFocus(pvarChild)); }
+HRESULT CAccessibleName::get_accSelection(VARIANT* pvarChildren) { KORVANE_FORWARD(get_accSelection(pvarChildren)); }
+HRESULT CAccessibleName::get_accDefaultAction(VARIANT varChild, BSTR* pszDefaultAction)
+{
+    KORVANE_FORWARD(get_accDefaultAction(varChild, pszDefaultAction));
+}
+HRESULT CAccessibleName::accSelect(LONG flagsSelect, VARIANT varChild) { KORVANE_FORWARD(accSelect(flagsSelect, varChild)); }
+HRESULT CAccessibleName::accLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight, VARIANT varChild)
+{
+    KORVANE_FORWARD(accLocation(pxLeft, pyTop, pcxWidth, pcyHeight, varChild));
+}
+HRESULT CAccessibleName::accNavigate(LONG navDir, VARIANT varStart, VARIANT* pvarEndUpAt)
+{
+    KORVANE_FORWARD(accNavigate(navDir, varStart, pvarEndUpAt));
+}
+HRESULT CAccessibleName::accHitTest(LONG xLeft, LONG yTop, VARIANT* pvarChild)
+{
+    KORVANE_FORWARD(accHitTest(xLeft, yTop, pvarChild));
+}
+HRESULT CAccessibleName::accDoDefaultAction(VARIANT varChild) { KORVANE_FORWARD(accDoDefaultAction(varChild)); }
+HRESULT CAccessibleName::put_accName(VARIANT varChild, BSTR szName) { KORVANE_FORWARD(put_accName(varChild, szName)); }
+HRESULT CAccessibleName::put_accValue(VARIANT varChild, BSTR szValue) { KORVANE_FORWARD(put_accValue(varChild, szValue)); }
+
+#undef KORVANE_FORWARD

@@ -1,0 +1,56 @@
+// Ends a test program whose test runs too long: a dialog or a box that nothing
+// closes, a wait that never ends. It says which test and ends the process, so the
+// run fails within seconds instead of hanging; what the test started (a program, a
+// window) ends with it or is left to the test session's end.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+namespace testing_watchdog {
+
+class Watchdog : public ::testing::EmptyTestEventListener {
+public:
+    explicit Watchdog(DWORD limitMs) : m_limitMs(limitMs)
+    {
+        std::thread([this] {
+            for (;;) {
+                ::Sleep(100);
+                const DWORD started = m_started;
+                if (started != 0 && ::GetTickCount() - started > m_limitMs) {
+                    std::fprintf(stderr, "\n%s: still running after %lu s, ended by the watchdog\n", m_name,
+                                 static_cast<unsigned long>(m_limitMs / 1000));
+                    std::fflush(stderr);
+                    std::fflush(stdout);
+                    ::TerminateProcess(::GetCurrentProcess(), 3);
+                }
+            }
+        }).detach();
+    }
+
+    void OnTestStart(const ::testing::TestInfo& info) override
+    {
+        std::snprintf(m_name, sizeof m_name, "%s.%s", info.test_suite_name(), info.name());
+        m_started = ::GetTickCount() | 1;
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { m_started = 0; }
+
+private:
+    DWORD m_limitMs;
+    std::atomic<DWORD> m_started{0};
+    char m_name[256] = {};
+};
+
+// Watches every test of the program from now on; gtest owns the listener.
+inline void Install(DWORD limitMs)
+{
+    ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog(limitMs));
+}
+
+}  // namespace testing_watchdog
