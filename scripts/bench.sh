@@ -17,6 +17,7 @@ cmake --build --preset win32 >/dev/null
 trap wine_session_stop EXIT
 wine_prefix_init
 xvfb_start
+wine_prefix_unmanaged
 rm -f "$(wine_drive_c)/korvane.ini"
 
 echo "machine: $(nproc) cores, $(wine --version), $(date -u +%Y-%m-%d)"

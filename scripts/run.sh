@@ -7,34 +7,47 @@
 #                                  one, saves a picture of it, cancels it and prints
 #                                  the picture's path.
 #   scripts/run.sh --prefix DIR    in the Wine prefix DIR, the one the simulation
-#                                  runs in (32-bit or 64-bit), so that OK writes
-#                                  DIR/drive_c/korvane.ini. It changes nothing there
-#                                  but Wine's fonts that the prefix lacks, and says
-#                                  so when it adds them.
+#                                  runs in (32-bit or 64-bit), so that OK writes the
+#                                  settings file on its drive C, in the player's own
+#                                  locale and with the prefix's own Wine:
+#       --wine PATH                that Wine (else $WINE, else Debian's); WINESERVER
+#                                  may name its server, as for Wine's own tools.
+#       --update-prefix            lets that Wine update a prefix made by another.
+#                                  A prefix of another Wine, or one whose server of
+#                                  another Wine runs, is refused before anything is
+#                                  written. It changes nothing there but Wine's fonts
+#                                  that the prefix lacks, and says so when it adds them.
 # Once the dialog is closed it prints what the settings file holds, or that nothing
 # was saved. KORVANE_SETUP_EXE may name another build of the program to run.
+# Without --prefix the dialog runs in build/wineprefix-run (KORVANE_RUN_PREFIX).
 # On Windows, run build\win32\korvane-setup.exe (or any copy of it) as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-usage() { echo "usage: scripts/run.sh [--prefix WINE-PREFIX-FOLDER]" >&2; exit 2; }
-prefix=
+usage() { echo "usage: scripts/run.sh [--prefix WINE-PREFIX-FOLDER [--wine PATH] [--update-prefix]]" >&2; exit 2; }
+prefix= wine_given= update=no
 while [ $# -gt 0 ]; do
     case $1 in
     --prefix) [ $# -ge 2 ] || usage; prefix=$2; shift 2 ;;
     --prefix=*) prefix=${1#--prefix=}; shift ;;
+    --wine) [ $# -ge 2 ] || usage; wine_given=$2; shift 2 ;;
+    --wine=*) wine_given=${1#--wine=}; shift ;;
+    --update-prefix) update=yes; shift ;;
     *) usage ;;
     esac
 done
+if [ -z "$prefix" ] && { [ -n "$wine_given" ] || [ "$update" = yes ]; }; then usage; fi
 if [ -n "$prefix" ]; then
     # A Wine prefix has its registry and its drive C; anything else is refused
     # before anything is built, started or written.
-    if [ ! -f "$prefix/system.reg" ] || [ ! -d "$prefix/drive_c" ]; then
+    if [ ! -f "$prefix/system.reg" ] || { [ ! -d "$prefix/drive_c" ] && [ ! -e "$prefix/dosdevices/c:" ]; }; then
         echo "run: $prefix is not a Wine prefix (it has no system.reg and drive_c); nothing was changed" >&2
         exit 2
     fi
     prefix=$(cd "$prefix" && pwd)
 fi
+# The player's own environment, which the scripts' settings for the tests replace.
+caller_env=$(declare -p LANG LC_ALL WINELOADER WINEDLLOVERRIDES 2>/dev/null || true)
 
 scripts/install-deps.sh
 cmake --preset win32 >/dev/null
@@ -43,31 +56,48 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target korvane-settings >/dev/null
 program=${KORVANE_SETUP_EXE:-$PWD/build/win32/korvane-setup.exe}
 
-export KORVANE_WINEPREFIX=${prefix:-$PWD/build/wineprefix-run}
+export KORVANE_WINEPREFIX=${prefix:-${KORVANE_RUN_PREFIX:-$PWD/build/wineprefix-run}}
 . scripts/wine-env.sh
-drive_c=$(wine_drive_c)
-settings="$drive_c/korvane.ini"
-# The file as it stands: a save replaces it (another inode), a cancel leaves it.
-state() { stat -c '%i %s %Y' "$settings" 2>/dev/null || echo none; }
+drive_c=$(prefix_drive_c "$WINEPREFIX")
+settings=$(settings_file_in "$drive_c")
+# The file as it stands, its content included: a save in place keeps the inode.
+state() {
+    local file
+    file=$(settings_file_in "$drive_c")
+    { stat -c '%n %i %s %.9Y' "$file" && cksum <"$file"; } 2>/dev/null || echo none
+}
 
 has_display() { [ -n "${DISPLAY:-}" ] && xset q >/dev/null 2>&1; }
 if [ -n "$prefix" ]; then
     has_display || { echo "run: --prefix needs an X display to show the dialog on" >&2; exit 2; }
-    # The prefix is the player's: Wine takes its architecture from it, and nothing
-    # of ours (no registry setting, no boot) is done to it.
+    # The prefix is the player's: their locale (Wine writes it into the prefix's
+    # regional settings at every start), their Wine, the architecture the prefix
+    # has; nothing of ours (no registry setting, no boot) is done to it.
     unset WINEARCH
+    unset LANG LC_ALL WINELOADER WINEDLLOVERRIDES
+    # (Wine reads the locale's name itself: bash's warning that the host has no
+    # such locale is hushed.)
+    { eval "$caller_env"; } 2>/dev/null
+    wine=${wine_given:-${WINE:-$KORVANE_WINE}}
+    stamp=$(head -n1 "$prefix/.update-timestamp" 2>/dev/null || true)
+    inf=$(wine_inf_of "$wine")
+    server=$(prefix_server_of "$prefix")
+    prefix_verdict "$prefix" "${stamp:-none}" "$wine" "$inf" "$([ -z "$inf" ] || stat -c %Y "$inf")" \
+        "$server" "$([ -z "$server" ] || wine_inf_of "$server")" "$update" || exit 2
     added=$(wine_prefix_fonts)
     if [ "$added" -gt 0 ]; then
         echo "run: added $added of Wine's fonts that $prefix lacked (the dialog's MS Sans Serif among them)" \
-             "to drive_c/windows/Fonts"
+             "to its windows/Fonts"
     fi
-    echo "Korvane Setup in the Wine prefix $prefix: the settings file is $settings"
+    echo "Korvane Setup in the Wine prefix $prefix with $wine: the settings file is $settings"
     before=$(state)
     # Not "wineserver -w": that would wait for every program of the prefix, the
     # simulation included.
-    "$KORVANE_WINE" "$program"
+    "$wine" "$program"
 elif has_display; then
     wine_prefix_init
+    # A display of the user's has a window manager: the dialog is left to it.
+    wine_prefix_managed
     echo "Korvane Setup: the settings file is $settings"
     before=$(state)
     "$KORVANE_WINE" "$program"

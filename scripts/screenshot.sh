@@ -12,6 +12,7 @@ probe=$PWD/build/win32/tools/dialog_probe.exe
 wine_prefix_init
 trap wine_session_stop EXIT
 xvfb_start
+wine_prefix_unmanaged
 
 work=$(mktemp -d)
 trap 'wine_session_stop; rm -rf "$work"' EXIT

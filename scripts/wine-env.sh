@@ -5,6 +5,7 @@
 # shellcheck shell=bash
 
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+. "$KORVANE_ROOT/scripts/wine-prefix.sh"
 
 # The program is a 32-bit one, and Wine runs it with its 32-bit part, an i386 Linux
 # program. Some virtual machines cannot run 32-bit x86 code at all (the kernel
@@ -51,19 +52,30 @@ wait_for() {
 }
 
 # The Windows side of drive C, where the program keeps its settings file.
-wine_drive_c() { echo "$WINEPREFIX/drive_c"; }
+wine_drive_c() { prefix_drive_c "$WINEPREFIX"; }
 
 wine_prefix_init() {
     if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.korvane-ready" ]; then
         mkdir -p "$WINEPREFIX"
         echo "wine: creating the prefix $WINEPREFIX" >&2
         "$KORVANE_WINE" wineboot -i >/dev/null 2>&1
-        # Without a window manager every hidden window would wait 2 s for one.
-        "$KORVANE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.korvane-ready"
     fi
     wine_prefix_fonts >/dev/null
+}
+
+# On an X server of our own, which has no window manager, every hidden window
+# would wait 2 s for one: Wine then manages its windows itself. Set only for such
+# a server; on a user's display the window manager keeps them (a taskbar entry, a
+# frame it can move).
+wine_prefix_unmanaged() {
+    grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+        "$KORVANE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+wine_prefix_managed() {
+    ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+        "$KORVANE_WINE" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
 }
 
 # Wine's own fonts, among them the bitmap "MS Sans Serif" of the dialog. Wine 8 on
@@ -72,7 +84,8 @@ wine_prefix_init() {
 # Copies only what the prefix's Fonts folder lacks, so an older prefix gets them too,
 # and prints how many it copied.
 wine_prefix_fonts() {
-    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    local fonts
+    fonts="$(prefix_drive_c "$WINEPREFIX")/windows/Fonts"
     mkdir -p "$fonts"
     cp -n -v /usr/share/wine/fonts/* "$fonts/" | wc -l
 }
@@ -103,6 +116,7 @@ wine_session_start() {
     wine_prefix_init
     if [ -z "${KORVANE_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
         xvfb_start
+        wine_prefix_unmanaged
     fi
     local out
     out=$(mktemp)

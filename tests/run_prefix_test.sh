@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# The run command in a player's own Wine prefix: in a 64-bit prefix (and a 32-bit
-# one where this machine runs 32-bit programs) made here, the dialog shows, OK
-# writes DIR/drive_c/korvane.ini, the command prints its values and changes nothing
-# else in the prefix but the fonts it says it added; a folder that is not a Wine
-# prefix is refused. Needs an X display (the test session's).
+# The run command in a player's own Wine prefix. In a 64-bit prefix (and a 32-bit
+# one where this machine runs 32-bit programs) made here in French: the dialog
+# shows, OK writes the settings file on the prefix's drive C (in the first, a
+# KORVANE.INI on a drive C moved to drive_x), the command prints its values, and
+# every file of the prefix keeps its content but the settings file, the fonts it
+# says it added and the lines any Wine run rewrites. A prefix of another Wine is
+# refused with nothing written; so is a folder that is not a prefix; which Wine
+# runs a prefix's server is told from the server's own files, and the decision
+# from those inputs is tested on a table. Without --prefix, on a display it did not
+# start, the run leaves the window manager's handling alone. Needs an X display
+# (the test session's).
 #   run_prefix_test.sh <korvane-setup.exe> <press_ok.exe>
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,39 +19,125 @@ work=$(mktemp -d)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cleanup() {
-    for p in "$work"/win*; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k >/dev/null 2>&1; done
+    for p in "$work"/win* "$work"/own; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k >/dev/null 2>&1; done
     rm -rf "$work"
 }
 trap cleanup EXIT
 
+french=(env -u WINEARCH LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8)
+# Every file of a prefix with its checksum, the Fonts folder aside unless asked.
+contents() {
+    (cd "$1" && find . ${2:+-path './drive_*/windows/Fonts' -prune -o} -type f -print0 | sort -z |
+        xargs -0 sha256sum)
+}
+# A registry file without what any Wine run rewrites in it (measured: a console
+# program run once in a new prefix rewrites the same): the time its server saved it
+# (the ";; All keys relative to" header) and each key's time of change; and what
+# Wine's device setup writes anew at every start with a display: the display
+# driver's date ("DriverDateData", the time of that start) in the display adapter's
+# and monitor's keys, whose class names ("Display adapters", "Monitors") it does not
+# write again, and the empty NetworkCards key that wineboot made, which it drops.
+registry() {
+    sed -e '/^;; All keys relative to/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' -e '/^$/d' \
+        -e '/^"DriverDateData"=/d' -e '/^@="Display adapters"$/d' -e '/^@="Monitors"$/d' \
+        -e '/^\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards\]$/d' "$1"
+}
+international() { sed -n '/^\[Control Panel\\\\International\]/,/^$/p' "$1/user.reg"; }
+clans() { od -An -tu1 -j68 -N1 "$1" 2>/dev/null | tr -d ' '; }
+old_record() {
+    printf '\003\0\0\0d\0\0\0d\0\0\0\010\0\0\0\0\0\0\0\0\0\0\0\003\0\0\0\334\005\0\0'
+    printf '2\0\0\0\024\0\0\0\012\0\0\0\004\0\0\0\260\004\0\0<\0\0\0\024\0\0\0\024\0\0\0\0\0\0\0\003\0\0\0'
+}
+
 archs=win64
 [ "$KORVANE_WINDOWS_ARCH" = i686 ] && archs="win32 win64"
+first=yes
 for arch in $archs; do
     prefix=$work/$arch
     loader=wine
     [ "$arch" = win64 ] && loader=/usr/lib/wine/wine64     # as a player's 64-bit Wine makes one
-    WINEPREFIX=$prefix WINEARCH=$arch "$loader" wineboot -i >/dev/null 2>&1 </dev/null
+    "${french[@]}" WINEPREFIX="$prefix" WINEARCH=$arch "$loader" wineboot -i >/dev/null 2>&1 </dev/null
     WINEPREFIX=$prefix wineserver -w    # the registry is on disk once the prefix's server has ended
     [ -f "$prefix/system.reg" ] || { fail "$arch: no prefix could be made"; continue; }
-    before=$(cd "$prefix" && find . -path ./drive_c/windows/Fonts -prune -o -type f -print | sort)
+    drive=$prefix/drive_c
+    saved=$drive/korvane.ini
+    if [ "$first" = yes ]; then
+        # The player's drive C under another name, and their file in capitals.
+        mv "$prefix/drive_c" "$prefix/drive_x"
+        ln -sfn ../drive_x "$prefix/dosdevices/c:"
+        drive=$prefix/drive_x
+        saved=$drive/KORVANE.INI
+        old_record >"$saved"
+    fi
+    first=no
+    contents "$prefix" no-fonts >"$work/$arch.before"
+    for reg in system user userdef; do registry "$prefix/$reg.reg" >"$work/$arch.$reg.before"; done
+    international "$prefix" >"$work/$arch.intl.before"
 
     out=$work/$arch.out
-    KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$prefix" >"$out" 2>&1 </dev/null &
+    "${french[@]}" KORVANE_SETUP_EXE="$program" "$root/scripts/run.sh" --prefix "$prefix" >"$out" 2>&1 </dev/null &
     run=$!
-    env -u WINEARCH WINEPREFIX="$prefix" "$KORVANE_WINE" "$press" 7 >"$work/$arch.press" 2>&1 </dev/null ||
+    "${french[@]}" WINEPREFIX="$prefix" "$KORVANE_WINE" "$press" 7 >"$work/$arch.press" 2>&1 </dev/null ||
         fail "$arch: $(cat "$work/$arch.press")"
     wait "$run" || fail "$arch: the run command ended with $?: $(cat "$out")"
+    WINEPREFIX=$prefix wineserver -w
     echo "== $arch prefix"; cat "$out"
 
-    saved=$prefix/drive_c/korvane.ini
-    [ "$(stat -c %s "$saved" 2>/dev/null)" = 72 ] || fail "$arch: no 72-byte settings file in the prefix"
-    [ "$(od -An -tu1 -j68 -N1 "$saved" 2>/dev/null | tr -d ' ')" = 7 ] || fail "$arch: the file does not hold 7 clans"
-    grep -Eq 'Nombre de Clans +7$' "$out" || fail "$arch: the values were not printed"
+    [ "$(stat -c %s "$saved" 2>/dev/null)" = 72 ] || fail "$arch: no 72-byte settings file at $saved"
+    [ "$(clans "$saved")" = 7 ] || fail "$arch: $saved does not hold 7 clans"
+    [ "$(find "$drive" -maxdepth 1 -iname korvane.ini | wc -l)" = 1 ] || fail "$arch: a second settings file was made"
+    grep -q "^Saved:" "$out" && grep -Eq 'Nombre de Clans +7$' "$out" || fail "$arch: the values were not printed"
     grep -q "^run: added [0-9]* of Wine's fonts" "$out" || fail "$arch: the fonts it added were not said"
-    after=$(cd "$prefix" && find . -path ./drive_c/windows/Fonts -prune -o -type f -print | grep -vx './drive_c/korvane.ini' | sort)
-    [ "$before" = "$after" ] || fail "$arch: files came or went: $(diff <(echo "$before") <(echo "$after") | grep '^[<>]')"
+    international "$prefix" | cmp -s - "$work/$arch.intl.before" ||
+        fail "$arch: the regional settings changed: $(international "$prefix" | diff "$work/$arch.intl.before" - | grep '^[<>]' | head -5)"
+    changed=$(contents "$prefix" no-fonts | diff "$work/$arch.before" - | sed -n 's/^> [0-9a-f]*  //p' |
+        grep -vixF "./${drive#"$prefix"/}/korvane.ini" | grep -vE '^\./(system|user|userdef)\.reg$')
+    [ -z "$changed" ] || fail "$arch: files changed: $changed"
+    for reg in system user userdef; do
+        registry "$prefix/$reg.reg" | cmp -s - "$work/$arch.$reg.before" ||
+            fail "$arch: $reg.reg changed: $(registry "$prefix/$reg.reg" | diff "$work/$arch.$reg.before" - | grep '^[<>]' | head -5)"
+    done
     ! grep -q 'Managed' "$prefix/user.reg" || fail "$arch: a setting of the tests' own was written into the prefix"
 done
+
+# A prefix that another Wine made is refused before anything, the fonts included,
+# is written there.
+echo 1234567890 >"$prefix/.update-timestamp"
+rm -f "$drive/windows/Fonts/sserife.fon"
+contents "$prefix" >"$work/stale.before"
+if KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$prefix" >"$work/stale.out" 2>&1 </dev/null; then
+    fail "a prefix of another Wine was run"
+fi
+grep -q "last updated by another Wine (its .update-timestamp says 1234567890; .* of /usr/share/wine/wine.inf, " \
+    "$work/stale.out" || fail "the stale prefix's refusal names not both Wines: $(cat "$work/stale.out")"
+contents "$prefix" | cmp -s - "$work/stale.before" || fail "something was written into the stale prefix"
+
+# Which Wine serves a prefix, from the running server itself.
+WINEPREFIX=$prefix wineserver -p 30
+served() { [ -n "$(prefix_server_of "$prefix")" ]; }
+wait_for 10 served || fail "no server found for $prefix"
+server=$(prefix_server_of "$prefix")
+[ "$(wine_inf_of "$server")" = /usr/share/wine/wine.inf ] || fail "the server $server is not known as Debian's Wine"
+WINEPREFIX=$prefix wineserver -k
+# The decision on its inputs: the prefix's stamp, our Wine's wine.inf and its time,
+# a running server and its wine.inf, --update-prefix.
+ours=/usr/share/wine/wine.inf other=/opt/wine-9/share/wine/wine.inf
+while IFS='|' read -r name stamp inf server server_inf update expected; do
+    got=ok
+    prefix_verdict P "$stamp" wine "$inf" 100 "$server" "$server_inf" "$update" 2>/dev/null || got=refused
+    [ "$got" = "$expected" ] || fail "verdict, $name: $got, expected $expected"
+done <<EOF
+our Wine's prefix|100|$ours|||no|ok
+a stamp with a time of day|100 200|$ours|||no|ok
+updates turned off|disable|$ours|||no|ok
+another Wine's prefix|99|$ours|||no|refused
+another Wine's prefix, update accepted|99|$ours|||yes|ok
+no stamp|none|$ours|||no|refused
+a Wine without wine.inf|100||||no|refused
+our server running|100|$ours|/usr/lib/wine/wineserver64|$ours|no|ok
+another Wine's server running|100|$ours|/opt/wine-9/bin/wineserver|$other|no|refused
+another Wine's server, update accepted|100|$ours|/opt/wine-9/bin/wineserver|$other|yes|refused
+EOF
 
 mkdir "$work/not-a-prefix"
 if KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$work/not-a-prefix" >"$work/refused.out" 2>&1; then
@@ -53,6 +145,16 @@ if KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$work/not-a-prefi
 fi
 grep -q 'is not a Wine prefix' "$work/refused.out" || fail "no reason given: $(cat "$work/refused.out")"
 [ -z "$(ls -A "$work/not-a-prefix")" ] || fail "something was written into the folder that is not a prefix"
+
+# On a display it did not start (this one), the run's own prefix keeps Wine's
+# window management.
+KORVANE_RUN_PREFIX=$work/own KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" >"$work/own.out" 2>&1 </dev/null &
+run=$!
+wait_for 120 test -f "$work/own/.korvane-ready"
+WINEPREFIX=$work/own "$KORVANE_WINE" "$press" 8 >"$work/own.press" 2>&1 </dev/null || fail "own prefix: $(cat "$work/own.press")"
+wait "$run" || fail "the run in its own prefix ended with $?: $(cat "$work/own.out")"
+grep -Eq 'Nombre de Clans +8$' "$work/own.out" || fail "the run in its own prefix printed no values: $(cat "$work/own.out")"
+! grep -q '^"Managed"="N"' "$work/own/user.reg" || fail "unmanaged windows were set on a display it did not start"
 
 [ "$failures" -eq 0 ] && echo "run --prefix: ok ($archs)"
 exit $((failures > 0))
