@@ -134,9 +134,12 @@ HRESULT CAccessibleName::QueryInterface(REFIID riid, void** ppv)
         AddRef();
         return S_OK;
     }
-    // The standard object's other faces: its window (IOleWindow), its children
-    // (IEnumVARIANT).
-    return m_pStandard->QueryInterface(riid, ppv);
+    // The standard object's other faces that clients ask for: its window
+    // (IOleWindow), its children (IEnumVARIANT). Not the rest, its marshalling
+    // among them: this object is the one that goes to other processes.
+    if (IsEqualIID(riid, __uuidof(IOleWindow)) || IsEqualIID(riid, __uuidof(IEnumVARIANT)))
+        return m_pStandard->QueryInterface(riid, ppv);
+    return E_NOINTERFACE;
 }
 
 ULONG CAccessibleName::AddRef()

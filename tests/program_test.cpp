@@ -346,7 +346,7 @@ TEST_F(TheProgram, AScreenReaderNamesEveryFieldByItsLabel)
     for (const auto& f : fields) {
         IAccessible* object = nullptr;
         HWND control = GetDlgItem(dialog, f.id);
-        ASSERT_EQ(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)), S_OK)
+        ASSERT_EQ(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)), S_OK)
             << "control " << f.id;
         BSTR name = nullptr;
         EXPECT_EQ(object->get_accName(self, &name), S_OK) << "control " << f.id;
@@ -354,7 +354,7 @@ TEST_F(TheProgram, AScreenReaderNamesEveryFieldByItsLabel)
         SysFreeString(name);
         if (f.id == IDC_COMBO_COLOR_DEPTH || f.id == IDC_SLIDER_SPEED || f.id == IDC_SLIDER_WORKER_RATIO) {
             IAccessible* standard = nullptr;
-            ASSERT_EQ(CreateStdAccessibleObject(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard)), S_OK);
+            ASSERT_EQ(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard)), S_OK);
             VARIANT role[2], state[2];
             BSTR value[2] = {};
             LONG place[2][4] = {};
