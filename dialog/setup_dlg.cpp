@@ -36,15 +36,6 @@ const struct {
     {IDC_EDIT_CLANS, 45},           // "Nombre de Clans"
 };
 
-// The dialog's control at a position in the template, which is also window order.
-HWND ControlAt(HWND hDlg, int position)
-{
-    HWND hWnd = ::GetWindow(hDlg, GW_CHILD);
-    for (int i = 1; i < position && hWnd != nullptr; ++i)
-        hWnd = ::GetWindow(hWnd, GW_HWNDNEXT);
-    return hWnd;
-}
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CSetupDlg, CDialog)
@@ -115,11 +106,8 @@ BOOL CSetupDlg::OnInitDialog()
         m_sliderWorkerRatio.SetPos(kWorkerRatioWithoutFile);
     }
     static_assert(std::size(kLabels) == sizeof m_names / sizeof m_names[0], "a name for each label");
-    for (std::size_t i = 0; i < std::size(kLabels); ++i) {
-        wchar_t label[128];
-        if (::GetWindowTextW(ControlAt(m_hWnd, kLabels[i].labelPosition), label, 128) > 0)
-            m_names[i].Attach(GetDlgItem(kLabels[i].controlId), label);
-    }
+    for (std::size_t i = 0; i < std::size(kLabels); ++i)
+        m_names[i].Attach(GetDlgItem(kLabels[i].controlId), kLabels[i].labelPosition);
 
     if (m_bReportPending)
         PostMessage(WM_REPORT_UNREAD_SETTINGS);

@@ -27,22 +27,6 @@ Proc Lookup(HMODULE hModule, const char* name)
                               : nullptr;
 }
 
-// The common controls' subclassing, from the copy the program loaded at start-up.
-using SetWindowSubclassProc = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
-using RemoveWindowSubclassProc = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
-using DefSubclassProcProc = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
-
-HMODULE CommonControls()
-{
-    return ::GetModuleHandleW(L"comctl32.dll");
-}
-
-LRESULT DefaultSubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const auto pfn = Lookup<DefSubclassProcProc>(CommonControls(), "DefSubclassProc");
-    return pfn != nullptr ? pfn(hWnd, message, wParam, lParam) : 0;
-}
-
 // Once a client has taken the object into another process, the object answers
 // there until it is disconnected.
 void DisconnectClients(IUnknown* pUnknown)
@@ -57,8 +41,6 @@ bool IsSelf(const VARIANT& varChild)
     return varChild.vt == VT_I4 && varChild.lVal == CHILDID_SELF;
 }
 
-constexpr UINT_PTR kSubclassId = 0x4B4E;    // ours among a control's subclasses
-
 }  // namespace
 
 CAccessibleName::~CAccessibleName()
@@ -66,13 +48,18 @@ CAccessibleName::~CAccessibleName()
     Detach();
 }
 
-BOOL CAccessibleName::Attach(HWND hWnd, const wchar_t* name)
+BOOL CAccessibleName::Attach(HWND hWnd, int nLabelPosition)
 {
     Detach();
-    std::wcsncpy(m_szName, name, std::size(m_szName) - 1);
-    const auto pfn = Lookup<SetWindowSubclassProc>(CommonControls(), "SetWindowSubclass");
-    if (hWnd == nullptr || pfn == nullptr || !pfn(hWnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    m_nLabelPosition = nLabelPosition;
+    m_szName[0] = L'\0';
+    // The control's window procedure is ours in front of its class's; the control
+    // keeps no data of its own in GWLP_USERDATA, which is the program's to use.
+    if (hWnd == nullptr || ::GetWindowLongPtrW(hWnd, GWLP_USERDATA) != 0)
         return FALSE;
+    ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    m_pfnDefault = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -80,8 +67,9 @@ BOOL CAccessibleName::Attach(HWND hWnd, const wchar_t* name)
 void CAccessibleName::Detach()
 {
     if (m_hWnd != nullptr) {
-        if (const auto pfn = Lookup<RemoveWindowSubclassProc>(CommonControls(), "RemoveWindowSubclass"))
-            pfn(m_hWnd, SubclassProc, kSubclassId);
+        if (::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(WindowProc))
+            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnDefault));
+        ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
         m_hWnd = nullptr;
     }
     if (m_pStandard != nullptr) {
@@ -92,21 +80,32 @@ void CAccessibleName::Detach()
     }
 }
 
-LRESULT CALLBACK CAccessibleName::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                               DWORD_PTR dwRefData)
+LRESULT CALLBACK CAccessibleName::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* pThis = reinterpret_cast<CAccessibleName*>(dwRefData);
+    auto* pThis = reinterpret_cast<CAccessibleName*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (pThis == nullptr)
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    const WNDPROC pfnDefault = pThis->m_pfnDefault;
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
         if (const LRESULT result = pThis->OnGetObject(wParam))
             return result;
     } else if (message == WM_NCDESTROY) {
         pThis->Detach();
     }
-    return DefaultSubclassProc(hWnd, message, wParam, lParam);
+    return ::CallWindowProcW(pfnDefault, hWnd, message, wParam, lParam);
 }
 
 LRESULT CAccessibleName::OnGetObject(WPARAM wParam)
 {
+    // Found once, by a walk through the parent's windows (each step asks the
+    // window manager: not worth doing for a dialog no client reads).
+    if (m_szName[0] == L'\0') {
+        HWND hLabel = ::GetWindow(::GetParent(m_hWnd), GW_CHILD);
+        for (int i = 1; i < m_nLabelPosition && hLabel != nullptr; ++i)
+            hLabel = ::GetWindow(hLabel, GW_HWNDNEXT);
+        if (hLabel == nullptr || ::GetWindowTextW(hLabel, m_szName, static_cast<int>(std::size(m_szName))) == 0)
+            return 0;   // no label: the standard object answers
+    }
     HMODULE hOleacc = LoadSystemLibrary(L"oleacc.dll");
     if (m_pStandard == nullptr) {
         using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);

@@ -9,7 +9,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 #include <oleacc.h>
 
 class CAccessibleName : public IAccessible {
@@ -19,15 +18,16 @@ public:
     CAccessibleName(const CAccessibleName&) = delete;
     CAccessibleName& operator=(const CAccessibleName&) = delete;
 
-    // Starts answering for the control hWnd with name (copied). FALSE when the
-    // control cannot be subclassed.
-    BOOL Attach(HWND hWnd, const wchar_t* name);
+    // Starts answering for the control hWnd, in front of its window procedure,
+    // with the text of its label: the child window of the control's parent at
+    // nLabelPosition in window order (1 is the first; in a dialog, the template's
+    // order), read when a client first asks. FALSE when the control's
+    // GWLP_USERDATA is taken.
+    BOOL Attach(HWND hWnd, int nLabelPosition);
     // Stops answering: clients in other processes are cut off and the standard
     // object is released. Done by itself when the control is destroyed; a client
     // that still holds the object is told it is gone.
     void Detach();
-
-    const wchar_t* GetName() const { return m_szName; }
 
     // IUnknown. The object lives as long as its owner, not by its count.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
@@ -67,13 +67,14 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT varChild, BSTR szValue) override;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR uIdSubclass, DWORD_PTR dwRefData);
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     // The answer to WM_GETOBJECT for the client area; 0 leaves it to the control.
     LRESULT OnGetObject(WPARAM wParam);
 
     HWND m_hWnd = nullptr;
-    wchar_t m_szName[128] = {};
+    WNDPROC m_pfnDefault = nullptr;         // the control's own window procedure
+    int m_nLabelPosition = 0;
+    wchar_t m_szName[128] = {};             // the label's text, once read
     IAccessible* m_pStandard = nullptr;     // the control's own object, once a client asked
     ULONG m_nRefs = 0;
 };
