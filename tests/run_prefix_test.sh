@@ -30,17 +30,15 @@ contents() {
     (cd "$1" && find . ${2:+-path './drive_*/windows/Fonts' -prune -o} -type f -print0 | sort -z |
         xargs -0 sha256sum)
 }
-# A registry file without what any Wine run rewrites in it (measured: a console
-# program run once in a new prefix rewrites the same): the time its server saved it
-# (the ";; All keys relative to" header) and each key's time of change; and what
-# Wine's device setup writes anew at every start with a display: the display
-# driver's date ("DriverDateData", the time of that start) in the display adapter's
-# and monitor's keys, whose class names ("Display adapters", "Monitors") it does not
-# write again, and the empty NetworkCards key that wineboot made, which it drops.
+# A registry file without what any Wine start rewrites in it (measured, and
+# after the first start: see below): the time its server saved it (the ";; All
+# keys relative to" header) and each key's time of change; and the display
+# driver's date ("DriverDateData", the time of that start), which Wine's device
+# setup writes anew at every start with a display, in the display adapter's and
+# monitor's keys.
 registry() {
-    sed -e '/^;; All keys relative to/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' -e '/^$/d' \
-        -e '/^"DriverDateData"=/d' -e '/^@="Display adapters"$/d' -e '/^@="Monitors"$/d' \
-        -e '/^\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\NetworkCards\]$/d' "$1"
+    sed -e '/^;; All keys relative to/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' \
+        -e '/^"DriverDateData"=/d' "$1"
 }
 international() { sed -n '/^\[Control Panel\\\\International\]/,/^$/p' "$1/user.reg"; }
 clans() { od -An -tu1 -j68 -N1 "$1" 2>/dev/null | tr -d ' '; }
@@ -70,6 +68,11 @@ for arch in $archs; do
         old_record >"$saved"
     fi
     first=no
+    # The first start after wineboot registers the devices again (keys and links
+    # that wineboot wrote, which that start drops or rewrites), whatever program it
+    # runs: one run of a program that does nothing settles that before the snapshot.
+    "${french[@]}" WINEPREFIX="$prefix" "$KORVANE_WINE" "$press" >/dev/null 2>&1 </dev/null
+    WINEPREFIX=$prefix wineserver -w
     contents "$prefix" no-fonts >"$work/$arch.before"
     for reg in system user userdef; do registry "$prefix/$reg.reg" >"$work/$arch.$reg.before"; done
     international "$prefix" >"$work/$arch.intl.before"
