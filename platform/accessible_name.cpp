@@ -3,22 +3,9 @@
 #include <cwchar>
 #include <iterator>
 
-namespace {
+#include "platform/app.h"
 
-// A DLL of the system folder, by its full path: the program runs as administrator
-// and loads nothing from the folder it was started from.
-HMODULE LoadSystemLibrary(const wchar_t* name)
-{
-    if (HMODULE hModule = ::GetModuleHandleW(name))
-        return hModule;
-    wchar_t path[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 1 + std::wcslen(name) >= MAX_PATH)
-        return nullptr;
-    path[length] = L'\\';
-    std::wcscpy(path + length + 1, name);
-    return ::LoadLibraryExW(path, nullptr, 0);
-}
+namespace {
 
 template <class Proc>
 Proc Lookup(HMODULE hModule, const char* name)
@@ -106,7 +93,7 @@ LRESULT CAccessibleName::OnGetObject(WPARAM wParam)
         if (hLabel == nullptr || ::GetWindowTextW(hLabel, m_szName, static_cast<int>(std::size(m_szName))) == 0)
             return 0;   // no label: the standard object answers
     }
-    HMODULE hOleacc = LoadSystemLibrary(L"oleacc.dll");
+    HMODULE hOleacc = AfxLoadSystemLibrary(L"oleacc.dll");
     if (m_pStandard == nullptr) {
         using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
         const auto pfnCreate = Lookup<CreateStdAccessibleObjectProc>(hOleacc, "CreateStdAccessibleObject");

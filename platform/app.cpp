@@ -104,17 +104,23 @@ BOOL AfxRestrictDllSearch()
     return FALSE;
 }
 
+HMODULE AfxLoadSystemLibrary(const wchar_t* pszName)
+{
+    wchar_t path[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + std::wcslen(pszName) >= MAX_PATH)
+        return nullptr;
+    path[length] = L'\\';
+    std::wcscpy(path + length + 1, pszName);
+    return ::LoadLibraryExW(path, nullptr, 0);
+}
+
 BOOL AfxInitCommonControls(DWORD dwICC)
 {
     // By its full path in the system folder: the common controls are not among the
-    // DLLs that Windows always takes from there.
-    wchar_t path[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + std::size(L"\\comctl32.dll") > MAX_PATH)
-        return FALSE;
-    std::wcscpy(path + length, L"\\comctl32.dll");
-    // Kept loaded for the life of the process: the window classes live in it.
-    HMODULE hModule = ::LoadLibraryExW(path, nullptr, 0);
+    // DLLs that Windows always takes from there. Kept loaded for the life of the
+    // process: the window classes live in it.
+    HMODULE hModule = AfxLoadSystemLibrary(L"comctl32.dll");
     if (hModule == nullptr)
         return FALSE;
     using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);

@@ -63,6 +63,11 @@ void AfxEnableControlContainer();
 // folder is taken out of it.
 BOOL AfxRestrictDllSearch();
 
+// Loads a DLL of the system folder by its full path: the program runs as
+// administrator and loads nothing by a bare name. Null, with the system's error
+// set, when it cannot; a DLL loaded so stays loaded.
+HMODULE AfxLoadSystemLibrary(const wchar_t* pszName);
+
 // Loads the common controls from the system folder and registers the window classes
 // that dwICC names (ICC_ flags); FALSE with the system's error set when it cannot.
 BOOL AfxInitCommonControls(DWORD dwICC);

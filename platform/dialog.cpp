@@ -163,9 +163,9 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // Menu and button commands go to the dialog's map, then to the application's;
             // none while a box of the dialog's is open (a posted OK would save, or end
             // the dialog, under it).
-            if ((lParam == 0 || HIWORD(wParam) == BN_CLICKED) && IsShowingMessageBox())
-                return TRUE;
             if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
+                if (IsShowingMessageBox())
+                    return TRUE;
                 const UINT nID = LOWORD(wParam);
                 handled = OnCmdMsg(WM_COMMAND, nID, &result);
                 if (!handled && AfxGetApp() != nullptr)

@@ -599,7 +599,6 @@ void CFile::CloseReplacing(const char* target, const void* content, unsigned cou
     const bool mayWriteInPlace = existing.exists && !existing.link;
     const bool inPlaceFirst = mayWriteInPlace && (PermissionsAreUnixModes() || (existing.info.nNumberOfLinks > 1 &&
                                                                                 MayWriteThrough(existing.owner)));
-    osError = NO_ERROR;
     for (int attempt = 1; attempt <= kBusyAttempts; ++attempt) {
         if (!inPlaceFirst) {
             // The mark is cleared only for a rename that nothing is known to stop,
@@ -618,9 +617,8 @@ void CFile::CloseReplacing(const char* target, const void* content, unsigned cou
                 }
                 m_bDeleteMarked = SetDeleteOnClose(hFile, true);
             }
-            osError = probe != NO_ERROR ? probe : renamed;
             if (ClassifyRefusal(CauseOf(probe), CauseOf(renamed)) == Refusal::refused)
-                Raise(osError, target);
+                Raise(probe != NO_ERROR ? probe : renamed, target);
         }
         // Another program has it open: where it lets others write, the record goes
         // into the file itself.

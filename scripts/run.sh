@@ -113,5 +113,5 @@ if [ "$(state)" = "$before" ]; then
     echo "Nothing was saved."
 else
     echo "Saved:"
-    build/native/korvane-settings "$drive_c" || true
+    build/native/korvane-settings "$(settings_file_in "$drive_c")" || true
 fi

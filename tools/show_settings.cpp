@@ -1,15 +1,14 @@
 // Prints what a settings file holds, field by field under the dialog's labels, for
 // a player on Linux whose simulation lives in a Wine prefix:
-//   korvane-settings <drive_c folder>
-// reads <drive_c folder>/korvane.ini with the program's own loading code, whatever
-// the case of its name (Windows names are case-blind: Wine finds KORVANE.INI for
-// C:\korvane.ini when there is no korvane.ini). Exit code 0 when the file was read,
-// 1 when there is none, 2 when it could not be read.
+//   korvane-settings <settings file>
+// reads the settings file (found by the run command on the prefix's drive C, in
+// whatever case Wine finds it: KORVANE.INI is C:\korvane.ini there) with the
+// program's own loading code. Exit code 0 when the file was read, 1 when there is
+// none, 2 when it could not be read.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <strings.h>
+#include <libgen.h>
 #include <unistd.h>
 
 #include "platform/file.h"
@@ -41,47 +40,27 @@ void PrintWide(const wchar_t* text)
     }
 }
 
-// The name of the settings file in the current folder as Wine finds it: in this
-// case first, else in any case; "korvane.ini" when there is none.
-void SettingsName(char (&name)[256])
-{
-    std::strcpy(name, "korvane.ini");
-    if (::access(name, F_OK) == 0)
-        return;
-    if (DIR* dir = ::opendir(".")) {
-        while (const dirent* entry = ::readdir(dir)) {
-            if (::strcasecmp(entry->d_name, "korvane.ini") == 0) {
-                std::strcpy(name, entry->d_name);
-                break;
-            }
-        }
-        ::closedir(dir);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: korvane-settings <drive_c folder>\n");
+        std::fprintf(stderr, "usage: korvane-settings <settings file>\n");
         return 2;
     }
     // The settings code finds drive C's root in the current folder, and the file
-    // there by the name in lower case: one in another case is read through a link
+    // there by its name in lower case: one in another case is read through a link
     // of that name in a folder of its own.
-    char name[256];
-    if (::chdir(argv[1]) != 0) {
-        std::perror(argv[1]);
-        return 2;
-    }
-    SettingsName(name);
-    char folder[] = "/tmp/korvane-settings-XXXXXX";
-    char path[4096];
+    char copy[4096], path[4096];
+    std::snprintf(copy, sizeof copy, "%s", argv[1]);
+    const char* name = ::basename(copy);
     const bool other = std::strcmp(name, "korvane.ini") != 0;
-    if (other && (::realpath(name, path) == nullptr || ::mkdtemp(folder) == nullptr || ::chdir(folder) != 0 ||
-                  ::symlink(path, "korvane.ini") != 0)) {
-        std::perror(name);
+    char folder[] = "/tmp/korvane-settings-XXXXXX";
+    if (::realpath(argv[1], path) == nullptr)
+        std::snprintf(path, sizeof path, "%s", argv[1]);    // not there (yet): LoadSettings says so
+    if (other ? ::mkdtemp(folder) == nullptr || ::chdir(folder) != 0 || ::symlink(path, "korvane.ini") != 0
+              : ::chdir(::dirname(path)) != 0) {
+        std::perror(argv[1]);
         return 2;
     }
     struct Cleanup {
@@ -99,12 +78,12 @@ int main(int argc, char** argv)
     CFileException error;
     switch (LoadSettings(r, &error)) {
     case LoadResult::noFile:
-        std::printf("%s/%s: no settings file\n", argv[1], name);
+        std::printf("%s: no settings file\n", argv[1]);
         return 1;
     case LoadResult::unreadable: {
         wchar_t message[512];
         error.GetErrorMessage(message, 512);
-        std::printf("%s/%s could not be read: ", argv[1], name);
+        std::printf("%s could not be read: ", argv[1]);
         PrintWide(message);
         std::printf("\n");
         return 2;
@@ -112,7 +91,7 @@ int main(int argc, char** argv)
     case LoadResult::loaded:
         break;
     }
-    std::printf("%s/%s, version %d%s:\n", argv[1], name, r.version,
+    std::printf("%s, version %d%s:\n", argv[1], r.version,
                 r.version == kSettingsVersion ? "" : " (not ours: the dialog shows its defaults, with these sliders)");
     // In the dialog's order: terrain, ants, graphics and food, queen, enemies, clans.
     const struct { const char* label; long value; } rows[] = {
