@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <iterator>
 
-#include "platform/file_system.h"
+#include "platform/system_error.h"
 #include "platform/text_builder.h"
 
 CWinApp* CWinApp::s_pThisApp = nullptr;
@@ -145,7 +145,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     // The trackbar is a common control: its window class exists once this is done.
     if (!AfxInitCommonControls(ICC_BAR_CLASSES)) {
         wchar_t reason[256];
-        SystemErrorText(static_cast<long>(::GetLastError()), reason, std::size(reason));
+        GetSystemErrorText(::GetLastError(), reason, std::size(reason));
         wchar_t text[512];
         CTextBuilder(text, std::size(text))
             << L"Les contrôles communs de Windows (comctl32.dll) n'ont pas pu être chargés depuis le "

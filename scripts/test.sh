@@ -36,7 +36,7 @@ ctest --preset "$KORVANE_WIN_PRESET-tests" | tee -a "$log"
 wine_session_stop
 trap 'rm -f "$log"' EXIT
 
-echo "== fuzzing the settings file for ${FUZZ_SECONDS} s"
+echo "== fuzzing the settings record for ${FUZZ_SECONDS} s"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 scripts/fuzz.sh "$FUZZ_SECONDS"

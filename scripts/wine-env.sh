@@ -108,12 +108,31 @@ xvfb_start() {
     rm -f "$fdfile"
 }
 
+# A disk with no space left as the prefix's drive F, for the tests of a save on a
+# full disk: a file system of one page, filled. Mounting one takes root; without,
+# there is no drive F and those tests say that they skip.
+full_disk_start() {
+    local dir=$KORVANE_ROOT/build/full-disk
+    full_disk_stop
+    [ "$(id -u)" = 0 ] || return 0
+    mkdir -p "$dir"
+    mount -t tmpfs -o size=4k korvane-full-disk "$dir" 2>/dev/null || return 0
+    head -c 4096 /dev/zero >"$dir/filler" 2>/dev/null || true
+    ln -sfn "$dir" "$WINEPREFIX/dosdevices/f:"
+}
+full_disk_stop() {
+    local dir=$KORVANE_ROOT/build/full-disk
+    rm -f "$WINEPREFIX/dosdevices/f:"
+    if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" 2>/dev/null || true; fi
+}
+
 # Boots the prefix, starts an X server unless one is asked to use the current
 # display, and starts Wine's helper processes by running a small program that keeps
 # a hidden window open, so that they are not children of whatever runs next.
 wine_session_start() {
     local keeper=$1
     wine_prefix_init
+    full_disk_start
     if [ -z "${KORVANE_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
         xvfb_start
         wine_prefix_unmanaged
@@ -132,6 +151,7 @@ wine_session_start() {
 
 wine_session_stop() {
     wineserver -k >/dev/null 2>&1 || true
+    full_disk_stop
     if [ -n "$_korvane_keeper_pid" ]; then
         wait "$_korvane_keeper_pid" 2>/dev/null || true
         _korvane_keeper_pid=

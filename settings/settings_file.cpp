@@ -1,7 +1,6 @@
 #include "settings/settings_file.h"
 
 #include "platform/file.h"
-#include "platform/file_system.h"
 #include "settings/setup_values.h"
 
 LoadResult LoadSettings(SettingsRecord& record, CFileException* error)
@@ -29,31 +28,49 @@ LoadResult LoadSettings(SettingsRecord& record, CFileException* error)
     return LoadResult::loaded;
 }
 
-void SaveSettings(const SettingsRecord& record)
+unsigned long SaveRefusal(unsigned long attributes)
+{
+    // The program runs as administrator: it writes no file that a link or junction
+    // at the name would send it to, whoever put the link there.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return ERROR_CANT_ACCESS_FILE;
+    // Windows refuses to open one for writing; Wine lets root do it.
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
+void SaveSettings(const SettingsRecord& record, const char* fileName)
 {
     RecordBytes bytes;
     EncodeRecord(record, bytes);
-    // A link that the user keeps the file through stays a link: the file it names
-    // is the one saved, in its own folder.
-    char target[260];
-    CFile::GetSaveTarget(kSettingsWritePath, target, sizeof target);
-    // Never truncate the settings file first: a failure halfway would lose the
-    // settings saved before. The new record is complete on disk before it takes the
-    // old one's place (or, where a new file cannot keep what the old one has, before
-    // it is written into it); until then it is a temporary file of this save's own,
-    // removed if anything fails.
+    const UINT size = static_cast<UINT>(bytes.size());
+    // Created when absent, never emptied on opening; others may read it meanwhile,
+    // not write it.
     CFile file;
     CFileException error;
-    if (!file.OpenTemporaryBeside(target, &error))
+    if (!file.OpenWaiting(fileName, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
+                                        CFile::shareDenyWrite | CFile::osOpenReparsePoint, &error))
         throw error;
     try {
-        file.Write(bytes.data(), static_cast<unsigned>(bytes.size()));
+        if (const DWORD refusal = SaveRefusal(file.GetAttributes()))
+            throw CFileException(CFileException::OsErrorToCause(static_cast<LONG>(refusal)), static_cast<LONG>(refusal),
+                                 fileName);
+        // The whole record in one write, and only then the end: the old content is
+        // never cut before the new one is there. A file of a record or more needs
+        // no new space for it, so a full disk cannot stop it halfway.
+        file.Write(bytes.data(), size);
+        file.SetLength(size);
         file.Flush();
-    } catch (CFileException& e) {
-        char folder[260];
-        FolderOf(target, folder, sizeof folder);
-        e.SetFileName(folder);     // the folder's disk, not the settings file
+        file.Close();
+    } catch (const CFileException&) {
+        file.Abort();
+        if (file.WasCreated()) {
+            try {
+                CFile::Remove(fileName);    // no empty file where there was none
+            } catch (const CFileException&) {
+            }
+        }
         throw;
     }
-    file.CloseReplacing(target, bytes.data(), static_cast<unsigned>(bytes.size()));
 }

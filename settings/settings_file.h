@@ -22,14 +22,15 @@ enum class LoadResult {
 // it, C:\korvane.ini, with the cause.
 LoadResult LoadSettings(SettingsRecord& record, CFileException* error = nullptr);
 
-// Writes record as the whole settings file: into a new temporary file beside it,
-// which then takes its place in one step, keeping the file's attributes, security
-// and creation time; or, where a new file cannot keep what the file has (other
-// names, Wine's Unix mode) or another program reads it and lets others write, into
-// the file itself, in place. A symbolic link there that its owner may write through
-// stays a link: the file it names is saved. Raises CFileException when it cannot,
-// naming the settings file when the fault is the file's (read-only, held open,
-// permissions) and the folder when it is the folder's (no right to create a file
-// there, disk full); the file then keeps its previous content, byte for byte, and
-// nothing else is left behind.
-void SaveSettings(const SettingsRecord& record);
+// Writes record over the settings file (fileName, for the tests), in place: the
+// whole record at its start in one write, then its end at 72 bytes. The file keeps
+// its attributes, security, names and links; one that did not exist is created.
+// Raises CFileException naming the file when it cannot: a folder or a read-only
+// file at that name, a link (never written through), a program that holds the file
+// without letting others write (waited for a moment first), a full disk. The file
+// then keeps its content, and one this save created is removed again.
+void SaveSettings(const SettingsRecord& record, const char* fileName = kSettingsWritePath);
+
+// Why a save refuses what it opened at the settings file's name, from its
+// FILE_ATTRIBUTE_ flags: a Win32 error code, or 0 when it may be written.
+unsigned long SaveRefusal(unsigned long attributes);

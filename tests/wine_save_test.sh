@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A save under Wine as a Linux player meets it, in the tests' prefix: the settings
-# file keeps its Unix mode (Wine keeps no permission list of its own), and a Unix
-# link at C:\korvane.ini to a file kept elsewhere stays a link, the file it names
-# holding the new record. Drives the program with press_ok.
+# file keeps its Unix mode, and a Unix link at C:\korvane.ini to a file kept
+# elsewhere stays a link (Wine follows it), the file it names holding the new
+# record. Drives the program with press_ok.
 #   wine_save_test.sh <korvane-setup.exe> <press_ok.exe>
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -48,7 +48,6 @@ if save; then
     [ -L "$settings" ] || fail "the link became a plain file"
     [ "$(clans "$elsewhere/korvane.ini")" = 7 ] || fail "the file the link names does not hold the new record"
     [ "$(stat -c %a "$elsewhere/korvane.ini")" = 640 ] || fail "the linked file's mode changed"
-    [ -z "$(ls "$drive_c" "$elsewhere" | grep '\.tmp$')" ] || fail "a temporary file was left"
 else
     fail "a link: the dialog did not save"
 fi

@@ -1,18 +1,16 @@
 // Prints what a settings file holds, field by field under the dialog's labels, for
 // a player on Linux whose simulation lives in a Wine prefix:
 //   korvane-settings <settings file>
-// reads the settings file (found by the run command on the prefix's drive C, in
-// whatever case Wine finds it: KORVANE.INI is C:\korvane.ini there) with the
-// program's own loading code. Exit code 0 when the file was read, 1 when there is
-// none, 2 when it could not be read.
+// reads the file it is given (found by the run command on the prefix's drive C) as
+// the program reads it: the first 72 bytes, a shorter file reading as the defaults
+// past its end. Exit code 0 when the file was read, 1 when there is none, 2 when it
+// could not be read.
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <libgen.h>
-#include <unistd.h>
 
-#include "platform/file.h"
-#include "settings/settings_file.h"
+#include "settings/settings_record.h"
+#include "settings/setup_values.h"
 
 namespace {
 
@@ -25,21 +23,6 @@ void PrintRow(const char* label, long value)
     std::printf("  %s%*s %8ld\n", label, 34 - width, "", value);
 }
 
-// A message as UTF-8, whatever the locale.
-void PrintWide(const wchar_t* text)
-{
-    for (; *text != L'\0'; ++text) {
-        const auto c = static_cast<unsigned long>(*text);
-        if (c < 0x80)
-            std::putchar(static_cast<int>(c));
-        else if (c < 0x800)
-            std::printf("%c%c", static_cast<int>(0xC0 | (c >> 6)), static_cast<int>(0x80 | (c & 0x3F)));
-        else
-            std::printf("%c%c%c", static_cast<int>(0xE0 | (c >> 12)), static_cast<int>(0x80 | ((c >> 6) & 0x3F)),
-                        static_cast<int>(0x80 | (c & 0x3F)));
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -48,49 +31,22 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: korvane-settings <settings file>\n");
         return 2;
     }
-    // The settings code finds drive C's root in the current folder, and the file
-    // there by its name in lower case: one in another case is read through a link
-    // of that name in a folder of its own.
-    char copy[4096], path[4096];
-    std::snprintf(copy, sizeof copy, "%s", argv[1]);
-    const char* name = ::basename(copy);
-    const bool other = std::strcmp(name, "korvane.ini") != 0;
-    char folder[] = "/tmp/korvane-settings-XXXXXX";
-    if (::realpath(argv[1], path) == nullptr)
-        std::snprintf(path, sizeof path, "%s", argv[1]);    // not there (yet): LoadSettings says so
-    if (other ? ::mkdtemp(folder) == nullptr || ::chdir(folder) != 0 || ::symlink(path, "korvane.ini") != 0
-              : ::chdir(::dirname(path)) != 0) {
-        std::perror(argv[1]);
+    std::FILE* file = std::fopen(argv[1], "rb");
+    if (file == nullptr) {
+        const bool none = errno == ENOENT || errno == ENOTDIR;
+        std::printf(none ? "%s: no settings file\n" : "%s could not be read: %s\n", argv[1], std::strerror(errno));
+        return none ? 1 : 2;
+    }
+    RecordBytes bytes;
+    EncodeRecord(DefaultRecord(), bytes);
+    std::fread(bytes.data(), 1, bytes.size(), file);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        std::printf("%s could not be read\n", argv[1]);
         return 2;
     }
-    struct Cleanup {
-        bool bOther;
-        const char* pszFolder;
-        ~Cleanup()
-        {
-            if (bOther) {
-                ::unlink("korvane.ini");
-                ::rmdir(pszFolder);
-            }
-        }
-    } cleanup{other, folder};
-    SettingsRecord r;
-    CFileException error;
-    switch (LoadSettings(r, &error)) {
-    case LoadResult::noFile:
-        std::printf("%s: no settings file\n", argv[1]);
-        return 1;
-    case LoadResult::unreadable: {
-        wchar_t message[512];
-        error.GetErrorMessage(message, 512);
-        std::printf("%s could not be read: ", argv[1]);
-        PrintWide(message);
-        std::printf("\n");
-        return 2;
-    }
-    case LoadResult::loaded:
-        break;
-    }
+    const SettingsRecord r = DecodeRecord(bytes);
     std::printf("%s, version %d%s:\n", argv[1], r.version,
                 r.version == kSettingsVersion ? "" : " (not ours: the dialog shows its defaults, with these sliders)");
     // In the dialog's order: terrain, ants, graphics and food, queen, enemies, clans.
