@@ -93,7 +93,10 @@ LRESULT CAccessibleName::OnGetObject(WPARAM wParam)
         if (hLabel == nullptr || ::GetWindowTextW(hLabel, m_szName, static_cast<int>(std::size(m_szName))) == 0)
             return 0;   // no label: the standard object answers
     }
-    HMODULE hOleacc = AfxLoadSystemLibrary(L"oleacc.dll");
+    // Loaded by the first request of any control, then found among the loaded DLLs.
+    HMODULE hOleacc = ::GetModuleHandleW(L"oleacc.dll");
+    if (hOleacc == nullptr)
+        hOleacc = AfxLoadSystemLibrary(L"oleacc.dll");
     if (m_pStandard == nullptr) {
         using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
         const auto pfnCreate = Lookup<CreateStdAccessibleObjectProc>(hOleacc, "CreateStdAccessibleObject");
@@ -115,17 +118,19 @@ HRESULT CAccessibleName::QueryInterface(REFIID riid, void** ppv)
     *ppv = nullptr;
     if (m_pStandard == nullptr)
         return CO_E_OBJNOTCONNECTED;
-    if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(IDispatch)) || IsEqualIID(riid, __uuidof(IAccessible))) {
+    // Only this object's own faces, so that each gives back the same IUnknown: its
+    // window too (IOleWindow), which clients ask to find the control. Its children
+    // clients then count and fetch one by one (get_accChild), as for any object
+    // without IEnumVARIANT.
+    if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(IDispatch)) ||
+        IsEqualIID(riid, __uuidof(IAccessible)))
         *ppv = static_cast<IAccessible*>(this);
-        AddRef();
-        return S_OK;
-    }
-    // The standard object's other faces that clients ask for: its window
-    // (IOleWindow), its children (IEnumVARIANT). Not the rest, its marshalling
-    // among them: this object is the one that goes to other processes.
-    if (IsEqualIID(riid, __uuidof(IOleWindow)) || IsEqualIID(riid, __uuidof(IEnumVARIANT)))
-        return m_pStandard->QueryInterface(riid, ppv);
-    return E_NOINTERFACE;
+    else if (IsEqualIID(riid, __uuidof(IOleWindow)))
+        *ppv = static_cast<IOleWindow*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
 }
 
 ULONG CAccessibleName::AddRef()
@@ -136,6 +141,19 @@ ULONG CAccessibleName::AddRef()
 ULONG CAccessibleName::Release()
 {
     return m_nRefs > 0 ? --m_nRefs : 0;
+}
+
+HRESULT CAccessibleName::GetWindow(HWND* phwnd)
+{
+    if (phwnd == nullptr)
+        return E_POINTER;
+    *phwnd = m_hWnd;
+    return m_hWnd != nullptr ? S_OK : E_FAIL;
+}
+
+HRESULT CAccessibleName::ContextSensitiveHelp(BOOL)
+{
+    return E_NOTIMPL;
 }
 
 // Every other answer is the standard object's, while there is one.

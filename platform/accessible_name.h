@@ -11,7 +11,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
-class CAccessibleName : public IAccessible {
+class CAccessibleName : public IAccessible, public IOleWindow {
 public:
     CAccessibleName() = default;
     ~CAccessibleName();     // detaches
@@ -33,6 +33,10 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
+
+    // IOleWindow: the control.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) override;
 
     // IDispatch, as the standard object answers it.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstring>
 #include <memory>
@@ -417,6 +418,35 @@ TEST_F(SetupDialog, AResultOutlivesTheMessagesHandledUnderneathIt)
         },
     });
     ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.result, IDCANCEL);
+}
+
+// The object that names a field for screen readers keeps COM's rule of identity:
+// every face it hands out gives back one IUnknown, and its window is the field.
+TEST_F(SetupDialog, TheNamingObjectIsOneObject)
+{
+    CSetupDlg dlg;
+    const Outcome out = RunModal(dlg, {
+        [](HWND h) {
+            HWND field = ::GetDlgItem(h, IDC_EDIT_HEIGHT);
+            IAccessible* accessible = nullptr;
+            ASSERT_EQ(AccessibleObjectFromWindow(field, OBJID_CLIENT, __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&accessible)), S_OK);
+            IOleWindow* window = nullptr;
+            ASSERT_EQ(accessible->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&window)), S_OK);
+            IUnknown* identity[2] = {};
+            accessible->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity[0]));
+            window->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&identity[1]));
+            EXPECT_EQ(identity[0], identity[1]);
+            HWND hwnd = nullptr;
+            EXPECT_EQ(window->GetWindow(&hwnd), S_OK);
+            EXPECT_EQ(hwnd, field);
+            for (IUnknown* p : {static_cast<IUnknown*>(accessible), static_cast<IUnknown*>(window), identity[0], identity[1]})
+                if (p != nullptr)
+                    p->Release();
+            Click(h, IDCANCEL);
+        },
+    });
     EXPECT_EQ(out.result, IDCANCEL);
 }
 
