@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 commit=$(git rev-parse "${1:-HEAD}")
 
 scripts/install-deps.sh
-work=$(mktemp -d)
+work=$PWD/build/work/reproduce
+rm -rf "$work"
+mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 sums=()
 for folder in "$work/first" "$work/second/somewhere/else"; do

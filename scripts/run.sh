@@ -13,13 +13,15 @@
 #       --wine PATH                that Wine (else $WINE, else Debian's); WINESERVER
 #                                  may name its server, as for Wine's own tools.
 #       --update-prefix            lets that Wine update a prefix made by another.
-#                                  A prefix of another Wine, or one whose server of
-#                                  another Wine runs, is refused before anything is
-#                                  written. It changes nothing there but Wine's fonts
-#                                  that the prefix lacks, and says so when it adds them.
-# Once the dialog is closed it prints what the settings file holds, or that nothing
-# was saved. KORVANE_SETUP_EXE may name another build of the program to run.
-# Without --prefix the dialog runs in build/wineprefix-run (KORVANE_RUN_PREFIX).
+#                                  A prefix of another user or of another Wine, or
+#                                  one whose server of another Wine runs, is refused
+#                                  before anything is written. It changes nothing
+#                                  there but Wine's fonts that the prefix lacks, and
+#                                  says so when it adds them.
+# Where this machine cannot run 32-bit programs it runs a 64-bit build of the same
+# sources, and says so. Once the dialog is closed it prints what the settings file
+# holds, or that nothing was saved. KORVANE_SETUP_EXE may name another build of the
+# program to run; KORVANE_RUN_PREFIX another prefix of its own.
 # On Windows, run build\win32\korvane-setup.exe (or any copy of it) as it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,6 +39,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 if [ -z "$prefix" ] && { [ -n "$wine_given" ] || [ "$update" = yes ]; }; then usage; fi
+. scripts/wine-prefix.sh
 if [ -n "$prefix" ]; then
     # A Wine prefix has its registry and its drive C; anything else is refused
     # before anything is built, started or written.
@@ -45,19 +48,38 @@ if [ -n "$prefix" ]; then
         exit 2
     fi
     prefix=$(cd "$prefix" && pwd)
+    # Wine runs a prefix only as its owner, and what we wrote there as anyone else
+    # (the fonts) would be left belonging to them.
+    owner=$(stat -c %u "$prefix")
+    if [ "$owner" != "$(id -u)" ]; then
+        name=$(id -nu "$owner" 2>/dev/null || echo "$owner")
+        echo "run: $prefix belongs to $name (uid $owner), and Wine runs a prefix only as its owner;" \
+             "run the command as that user (sudo -u $name scripts/run.sh --prefix $prefix). Nothing was changed." >&2
+        exit 2
+    fi
 fi
 # The player's own environment, which the scripts' settings for the tests replace.
 caller_env=$(declare -p LANG LC_ALL WINELOADER WINEDLLOVERRIDES 2>/dev/null || true)
 
 scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 >/dev/null
+# The build this machine runs in that prefix.
+KORVANE_WINDOWS_ARCH=$(choose_build "$(machine_runs_32bit)" "$([ -n "$prefix" ] && prefix_arch "$prefix" || echo none)") ||
+    exit 2
+export KORVANE_WINDOWS_ARCH
+suffix=
+[ "$KORVANE_WINDOWS_ARCH" = i686 ] || suffix=64
+export KORVANE_WINEPREFIX=${prefix:-${KORVANE_RUN_PREFIX:-$PWD/build/wineprefix-run$suffix}}
+. scripts/wine-env.sh
+if [ "$KORVANE_WIN_PRESET" = win64 ]; then
+    echo "run: this machine cannot run 32-bit programs; running the 64-bit build of the same sources" \
+         "(build/win64) with Wine's 64-bit loader."
+fi
+cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
+cmake --build --preset "$KORVANE_WIN_PRESET" >/dev/null
 cmake --preset native >/dev/null
 cmake --build --preset native --target korvane-settings >/dev/null
-program=${KORVANE_SETUP_EXE:-$PWD/build/win32/korvane-setup.exe}
+program=${KORVANE_SETUP_EXE:-$PWD/build/$KORVANE_WIN_PRESET/korvane-setup.exe}
 
-export KORVANE_WINEPREFIX=${prefix:-${KORVANE_RUN_PREFIX:-$PWD/build/wineprefix-run}}
-. scripts/wine-env.sh
 drive_c=$(prefix_drive_c "$WINEPREFIX")
 settings=$(settings_file_in "$drive_c")
 # The file as it stands, its content included: a save in place keeps the inode.
@@ -102,9 +124,10 @@ elif has_display; then
     before=$(state)
     "$KORVANE_WINE" "$program"
     wineserver -w
+    prefix_forget "$WINEPREFIX"
 else
     echo "No X display: showing the dialog on a virtual display instead." >&2
-    picture=$(scripts/screenshot.sh build/setup-dialog.png)
+    picture=$(KORVANE_SETUP_EXE=$program scripts/screenshot.sh build/setup-dialog.png)
     echo "The dialog as it opened, then cancelled: $picture"
     exit 0
 fi

@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
 # Shows the setup dialog in Wine's virtual desktop (which draws the caption) on an
 # X server of its own, saves a picture of it as PNG (default: build/setup-dialog.png),
-# then cancels the dialog. Needs the win32 build.
+# then cancels the dialog. Builds what it needs: the 32-bit program, or where this
+# machine cannot run 32-bit programs a 64-bit build of the same sources (it says
+# so). Runs in the run command's own prefix (build/wineprefix-run, or
+# KORVANE_WINEPREFIX); KORVANE_SETUP_EXE may name another build of the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/setup-dialog.png}")
-program=$PWD/build/win32/korvane-setup.exe
-probe=$PWD/build/win32/tools/dialog_probe.exe
 
+scripts/install-deps.sh
+. scripts/wine-prefix.sh
+suffix=
+[ "$(choose_build "$(machine_runs_32bit)" none)" = i686 ] || suffix=64
+export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$PWD/build/wineprefix-run$suffix}
 . scripts/wine-env.sh
+if [ "$KORVANE_WIN_PRESET" = win64 ]; then
+    echo "screenshot: this machine cannot run 32-bit programs; showing the 64-bit build of the same sources." >&2
+fi
+cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
+cmake --build --preset "$KORVANE_WIN_PRESET" >/dev/null
+program=${KORVANE_SETUP_EXE:-$PWD/build/$KORVANE_WIN_PRESET/korvane-setup.exe}
+probe=$PWD/build/$KORVANE_WIN_PRESET/tools/dialog_probe.exe
+
 wine_prefix_init
 trap wine_session_stop EXIT
 xvfb_start
 wine_prefix_unmanaged
 
-work=$(mktemp -d)
+work=$(work_folder "screenshot-$$")
 trap 'wine_session_stop; rm -rf "$work"' EXIT
-wine explorer /desktop=korvane,1000x720 "$probe" show "$program" "$work/ready" "$work/go" >/dev/null 2>&1 &
+"$KORVANE_WINE" explorer /desktop=korvane,1000x720 "$probe" show "$program" "$work/ready" "$work/go" >/dev/null 2>&1 &
 probe_pid=$!
 if ! wait_for 60 test -s "$work/ready"; then
     echo "the dialog did not appear" >&2

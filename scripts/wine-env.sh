@@ -7,17 +7,15 @@
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 . "$KORVANE_ROOT/scripts/wine-prefix.sh"
 
-# The program is a 32-bit one, and Wine runs it with its 32-bit part, an i386 Linux
-# program. Some virtual machines cannot run 32-bit x86 code at all (the kernel
-# answers "Exec format error"): there the Windows tests run a 64-bit build of the
-# same sources under Wine's 64-bit part instead, in a 64-bit prefix, and say so.
-# KORVANE_WINDOWS_ARCH (i686 or x86_64) may name the choice.
+# The program is a 32-bit one, and Wine runs it with its 32-bit loader, an i386
+# Linux program. Some virtual machines cannot run 32-bit x86 code at all (the kernel
+# answers "Exec format error"): there a 64-bit build of the same sources runs under
+# Wine's 64-bit loader instead, in a 64-bit prefix. KORVANE_WINDOWS_ARCH (i686 or
+# x86_64) may name the choice; run.sh makes it from the player's prefix. The
+# loader is named, never left to Debian's "wine", which takes the 32-bit one
+# wherever it is installed, even where it cannot run.
 if [ -z "${KORVANE_WINDOWS_ARCH:-}" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1 || ! [ -x /usr/lib/wine/wine64 ]; then
-        KORVANE_WINDOWS_ARCH=i686
-    else
-        KORVANE_WINDOWS_ARCH=x86_64
-    fi
+    KORVANE_WINDOWS_ARCH=$(choose_build "$(machine_runs_32bit)" none)
 fi
 export KORVANE_WINDOWS_ARCH
 if [ "$KORVANE_WINDOWS_ARCH" = x86_64 ]; then
@@ -26,7 +24,7 @@ if [ "$KORVANE_WINDOWS_ARCH" = x86_64 ]; then
     _korvane_prefix_suffix=64
     export WINEARCH=win64 WINELOADER=$KORVANE_WINE
 else
-    KORVANE_WINE=wine
+    KORVANE_WINE=/usr/lib/wine/wine
     KORVANE_WIN_PRESET=win32
     _korvane_prefix_suffix=
     export WINEARCH=win32
@@ -53,6 +51,34 @@ wait_for() {
 
 # The Windows side of drive C, where the program keeps its settings file.
 wine_drive_c() { prefix_drive_c "$WINEPREFIX"; }
+
+# A folder of build/work for a script's or a test's own files, empty: what an
+# earlier run that was killed left there is removed first. Nothing goes to /tmp.
+work_folder() {
+    local dir=$KORVANE_ROOT/build/work/$1
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    echo "$dir"
+}
+
+# Stops a prefix's Wine server, if one runs, and removes what Wine kept of it in
+# /tmp (its server folder), so that the prefix can go without leaving anything
+# behind. (Asking a server to stop where none runs would make that folder anew.)
+prefix_forget() {
+    local prefix=$1 name pid dir
+    [ -d "$prefix" ] || return 0
+    name=$(prefix_server_dir_name "$prefix") || return 0
+    pid=$(prefix_server_pid "$prefix")
+    if [ -n "$pid" ]; then
+        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+        wait_for 10 eval "! kill -0 $pid 2>/dev/null" || echo "wine: the server of $prefix did not stop" >&2
+    fi
+    for dir in /tmp/wine-*/"$name" "/tmp/.wine-$(id -u)/$name"; do
+        [ -d "$dir" ] || continue
+        rm -rf "$dir"
+        rmdir "$(dirname "$dir")" 2>/dev/null || true
+    done
+}
 
 wine_prefix_init() {
     if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.korvane-ready" ]; then
@@ -96,34 +122,37 @@ _korvane_keeper_pid=
 # Starts an X server of our own on a free display.
 xvfb_start() {
     local fdfile
-    fdfile=$(mktemp)
+    fdfile=$(work_folder "xvfb-$$")/display
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     _korvane_xvfb_pid=$!
     if ! wait_for 20 test -s "$fdfile"; then
         echo "Xvfb did not start" >&2
-        rm -f "$fdfile"
         return 1
     fi
     export DISPLAY=":$(head -n1 "$fdfile")"
-    rm -f "$fdfile"
+    rm -rf "$(dirname "$fdfile")"
 }
 
 # A disk with no space left as the prefix's drive F, for the tests of a save on a
 # full disk: a file system of one page, filled. Mounting one takes root; without,
 # there is no drive F and those tests say that they skip.
+_korvane_full_disk=
 full_disk_start() {
     local dir=$KORVANE_ROOT/build/full-disk
-    full_disk_stop
+    # One that a killed run left mounted goes first.
+    if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" 2>/dev/null || true; fi
     [ "$(id -u)" = 0 ] || return 0
     mkdir -p "$dir"
     mount -t tmpfs -o size=4k korvane-full-disk "$dir" 2>/dev/null || return 0
+    _korvane_full_disk=$dir
     head -c 4096 /dev/zero >"$dir/filler" 2>/dev/null || true
     ln -sfn "$dir" "$WINEPREFIX/dosdevices/f:"
 }
 full_disk_stop() {
-    local dir=$KORVANE_ROOT/build/full-disk
+    [ -n "$_korvane_full_disk" ] || return 0
     rm -f "$WINEPREFIX/dosdevices/f:"
-    if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" 2>/dev/null || true; fi
+    umount "$_korvane_full_disk" 2>/dev/null || true
+    _korvane_full_disk=
 }
 
 # Boots the prefix, starts an X server unless one is asked to use the current
@@ -138,19 +167,17 @@ wine_session_start() {
         wine_prefix_unmanaged
     fi
     local out
-    out=$(mktemp)
+    out=$(work_folder keeper)/out
     "$KORVANE_WINE" "$keeper" >"$out" 2>&1 </dev/null &
     _korvane_keeper_pid=$!
     if ! wait_for 60 grep -q ready "$out"; then
         echo "Wine did not start: $(cat "$out")" >&2
-        rm -f "$out"
         return 1
     fi
-    rm -f "$out"
 }
 
 wine_session_stop() {
-    wineserver -k >/dev/null 2>&1 || true
+    prefix_forget "$WINEPREFIX"
     full_disk_stop
     if [ -n "$_korvane_keeper_pid" ]; then
         wait "$_korvane_keeper_pid" 2>/dev/null || true

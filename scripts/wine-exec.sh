@@ -6,7 +6,8 @@
 # inside ctest's own limit.
 . "$(dirname "$0")/wine-env.sh"
 wine_prefix_init
-out=$(mktemp)
+mkdir -p "$KORVANE_ROOT/build/work"
+out=$KORVANE_ROOT/build/work/wine-exec-$$.out
 limit=${KORVANE_TEST_SECONDS:-100}
 timeout -k 5 "$limit" "$KORVANE_WINE" "$@" >"$out" 2>&1 </dev/null
 status=$?

@@ -1,7 +1,48 @@
-# Sourced by the run command for a player's own Wine prefix: which Wine a prefix
-# belongs to, whether one of its servers is running, where its drive C is and what
-# the settings file there is called. Nothing here writes anything.
+# Sourced by the scripts that run Windows programs: which build this machine runs
+# in which prefix, which Wine a prefix belongs to, whether one of its servers is
+# running, where its drive C is and what the settings file there is called. Nothing
+# here writes anything.
 # shellcheck shell=bash
+
+# "yes" when this machine runs 32-bit x86 programs, Wine's 32-bit loader among them.
+machine_runs_32bit() {
+    if /usr/lib/wine/wine --version >/dev/null 2>&1 || ! [ -x /usr/lib/wine/wine64 ]; then echo yes; else echo no; fi
+}
+
+# The prefix's architecture, as Wine records it: win32 or win64.
+prefix_arch() {
+    local arch
+    arch=$(sed -n 's/^#arch=//p' "$1/system.reg" 2>/dev/null | head -n1)
+    [ -n "$arch" ] || { [ -d "$1/drive_c/windows/syswow64" ] && arch=win64 || arch=win32; }
+    echo "$arch"
+}
+
+# Which build of the program runs, from what the machine runs and the prefix:
+#   choose_build <runs 32-bit: yes|no> <prefix: none|win32|win64>
+# prints i686 (the 32-bit program, Wine's 32-bit loader, in a 32-bit or 64-bit
+# prefix, as Windows runs it) or x86_64 (a 64-bit build of the same sources, Wine's
+# 64-bit loader). Refuses, saying why, a 32-bit prefix on a machine that cannot
+# run 32-bit programs: nothing could run in it there.
+choose_build() {
+    case $1/$2 in
+    yes/*) echo i686 ;;
+    no/none | no/win64) echo x86_64 ;;
+    *)
+        echo "run: this machine cannot run 32-bit programs (its kernel answers \"Exec format error\"), and" \
+             "the prefix is a 32-bit one, which only Wine's 32-bit loader runs; nothing was changed." \
+             "Run it on a machine that runs 32-bit programs, or use a 64-bit prefix." >&2
+        return 1 ;;
+    esac
+}
+
+# The folder where Wine keeps the prefix's server: "server-<device>-<inode>" of the
+# prefix folder in hex, under /tmp (Debian's Wine puts it in /tmp/wine-*, others in
+# /tmp/.wine-<uid>).
+prefix_server_dir_name() {
+    local dev ino
+    read -r dev ino < <(stat -c '%d %i' "$1") || return 1
+    printf 'server-%x-%x' "$dev" "$ino"
+}
 
 # The wine.inf of the Wine a program belongs to (wine, wine64, wineserver...), found
 # beside it as Wine installs it (bin/../share/wine, lib/wine/../../share/wine, a
@@ -17,19 +58,23 @@ wine_inf_of() {
     done
 }
 
-# The program of a Wine server running for the prefix, if one runs: it works in the
-# prefix's server folder, "server-<device>-<inode>" of the prefix folder in hex,
-# under /tmp (Debian's Wine puts it in /tmp/wine-*, others in /tmp/.wine-<uid>).
-prefix_server_of() {
-    local prefix=$1 dev ino name pid
-    read -r dev ino < <(stat -c '%d %i' "$prefix") || return 0
-    name=$(printf 'server-%x-%x' "$dev" "$ino")
+# The process of a Wine server running for the prefix, if one runs: it works in
+# the prefix's server folder.
+prefix_server_pid() {
+    local name pid
+    name=$(prefix_server_dir_name "$1") || return 0
     for pid in $(pgrep -u "$(id -u)" wineserver 2>/dev/null); do
         if [ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" = "$name" ]; then
-            readlink "/proc/$pid/exe"
+            echo "$pid"
             return 0
         fi
     done
+}
+# Its program.
+prefix_server_of() {
+    local pid
+    pid=$(prefix_server_pid "$1")
+    [ -z "$pid" ] || readlink "/proc/$pid/exe"
 }
 
 # Whether the prefix may be run by the Wine whose wine.inf is given, from what the

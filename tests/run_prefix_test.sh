@@ -1,25 +1,27 @@
 #!/usr/bin/env bash
-# The run command in a player's own Wine prefix. In a 64-bit prefix (and a 32-bit
-# one where this machine runs 32-bit programs) made here in French: the dialog
-# shows, OK writes the settings file on the prefix's drive C (in the first, a
-# KORVANE.INI on a drive C moved to drive_x), the command prints its values, and
-# every file of the prefix keeps its content but the settings file, the fonts it
-# says it added and the lines any Wine run rewrites. A prefix of another Wine is
-# refused with nothing written; so is a folder that is not a prefix; which Wine
-# runs a prefix's server is told from the server's own files, and the decision
-# from those inputs is tested on a table. Without --prefix, on a display it did not
-# start, the run leaves the window manager's handling alone. Needs an X display
-# (the test session's).
+# The run command, in a player's own Wine prefix and in its own. In a 64-bit prefix
+# (and a 32-bit one where this machine runs 32-bit programs) made here in French:
+# the dialog shows, OK writes the settings file on the prefix's drive C (in the
+# first, a KORVANE.INI on a drive C moved to drive_x), the command prints its
+# values, and every file of the prefix keeps its content but the settings file, the
+# fonts it says it added and the lines any Wine run rewrites. A prefix of another
+# Wine or of another user is refused with nothing written; so is a folder that is
+# not a prefix; which Wine runs a prefix's server is told from the server's own
+# files, and the decisions (that Wine, the build for the machine and the prefix)
+# are tested on tables of their inputs. Without --prefix, on a display it did not
+# start, the run leaves the window manager's handling alone; without a display it
+# prints its picture's path. Each prefix is a copy of one booted once per run.
+# Needs an X display (the test session's).
 #   run_prefix_test.sh <korvane-setup.exe> <press_ok.exe>
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$1 press=$2
 . "$root/scripts/wine-env.sh"
-work=$(mktemp -d)
+work=$(work_folder run_prefix)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cleanup() {
-    for p in "$work"/win* "$work"/own; do [ -d "$p" ] && WINEPREFIX=$p wineserver -k >/dev/null 2>&1; done
+    for p in "$work"/*/; do [ -f "$p/system.reg" ] && prefix_forget "$p"; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -49,14 +51,28 @@ old_record() {
 
 archs=win64
 [ "$KORVANE_WINDOWS_ARCH" = i686 ] && archs="win32 win64"
+# One prefix of each kind booted in French, as a player's Wine makes one (a 64-bit
+# one with Wine's 64-bit loader). The first start after wineboot registers the
+# devices again (keys and links that wineboot wrote, which that start drops or
+# rewrites), whatever program it runs: one run of a program that does nothing
+# settles that before any copy is taken.
+for arch in $archs; do
+    loader=/usr/lib/wine/wine
+    [ "$arch" = win64 ] && loader=/usr/lib/wine/wine64
+    "${french[@]}" WINEPREFIX="$work/booted-$arch" WINEARCH=$arch "$loader" wineboot -i >/dev/null 2>&1 </dev/null
+    # (The registry is on disk, and a start is a first one, once the prefix's server has ended.)
+    WINEPREFIX=$work/booted-$arch wineserver -w
+    "${french[@]}" WINEPREFIX="$work/booted-$arch" "$KORVANE_WINE" "$press" >/dev/null 2>&1 </dev/null
+    WINEPREFIX=$work/booted-$arch wineserver -w
+    [ -f "$work/booted-$arch/system.reg" ] || fail "$arch: no prefix could be made"
+done
+# A prefix of the given kind, as booted.
+copy_prefix() { cp -a "$work/booted-$1" "$2"; }
+
 first=yes
 for arch in $archs; do
     prefix=$work/$arch
-    loader=wine
-    [ "$arch" = win64 ] && loader=/usr/lib/wine/wine64     # as a player's 64-bit Wine makes one
-    "${french[@]}" WINEPREFIX="$prefix" WINEARCH=$arch "$loader" wineboot -i >/dev/null 2>&1 </dev/null
-    WINEPREFIX=$prefix wineserver -w    # the registry is on disk once the prefix's server has ended
-    [ -f "$prefix/system.reg" ] || { fail "$arch: no prefix could be made"; continue; }
+    copy_prefix "$arch" "$prefix" || { fail "$arch: no prefix to copy"; continue; }
     drive=$prefix/drive_c
     saved=$drive/korvane.ini
     if [ "$first" = yes ]; then
@@ -68,11 +84,6 @@ for arch in $archs; do
         old_record >"$saved"
     fi
     first=no
-    # The first start after wineboot registers the devices again (keys and links
-    # that wineboot wrote, which that start drops or rewrites), whatever program it
-    # runs: one run of a program that does nothing settles that before the snapshot.
-    "${french[@]}" WINEPREFIX="$prefix" "$KORVANE_WINE" "$press" >/dev/null 2>&1 </dev/null
-    WINEPREFIX=$prefix wineserver -w
     contents "$prefix" no-fonts >"$work/$arch.before"
     for reg in system user userdef; do registry "$prefix/$reg.reg" >"$work/$arch.$reg.before"; done
     international "$prefix" >"$work/$arch.intl.before"
@@ -144,22 +155,61 @@ another Wine's server running|100|$ours|/opt/wine-9/bin/wineserver|$other|no|ref
 another Wine's server, update accepted|100|$ours|/opt/wine-9/bin/wineserver|$other|yes|refused
 EOF
 
-mkdir "$work/not-a-prefix"
-if KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$work/not-a-prefix" >"$work/refused.out" 2>&1; then
-    fail "a folder that is not a Wine prefix was taken"
-fi
-grep -q 'is not a Wine prefix' "$work/refused.out" || fail "no reason given: $(cat "$work/refused.out")"
-[ -z "$(ls -A "$work/not-a-prefix")" ] || fail "something was written into the folder that is not a prefix"
+# The build for the machine and the prefix, on its inputs: whether the machine runs
+# 32-bit programs, and no prefix, a 32-bit or a 64-bit one.
+while IFS='|' read -r runs32 arch expected; do
+    got=$(choose_build "$runs32" "$arch" 2>/dev/null) || got=refused
+    [ "$got" = "$expected" ] || fail "build where 32-bit programs run: $runs32, prefix $arch: $got, expected $expected"
+done <<EOF
+yes|none|i686
+yes|win32|i686
+yes|win64|i686
+no|none|x86_64
+no|win32|refused
+no|win64|x86_64
+EOF
 
-# On a display it did not start (this one), the run's own prefix keeps Wine's
-# window management.
+# Refused before anything is written: a folder that is not a prefix, and a prefix
+# of another user (made here as root, who may give a folder away).
+mkdir "$work/not-a-prefix"
+cases="not-a-prefix|is not a Wine prefix"
+if [ "$(id -u)" = 0 ]; then
+    mkdir -p "$work/theirs/drive_c"
+    echo 'WINE REGISTRY Version 2' >"$work/theirs/system.reg"
+    chown -R 4321:4321 "$work/theirs"
+    cases="$cases
+theirs|belongs to 4321 (uid 4321), and Wine runs a prefix only as its owner"
+fi
+while IFS='|' read -r folder reason; do
+    contents "$work/$folder" >"$work/$folder.before"
+    if KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$work/$folder" >"$work/$folder.out" 2>&1 </dev/null; then
+        fail "$folder was taken as a prefix to run in"
+    fi
+    grep -q "$reason" "$work/$folder.out" || fail "$folder: no reason given: $(cat "$work/$folder.out")"
+    contents "$work/$folder" | cmp -s - "$work/$folder.before" || fail "something was written into $folder"
+done <<<"$cases"
+
+# The run command in a prefix of its own, copied as booted (the run would boot it).
+own_prefix() {
+    copy_prefix "$([ "$KORVANE_WINDOWS_ARCH" = i686 ] && echo win32 || echo win64)" "$work/$1" &&
+        touch "$work/$1/.korvane-ready"
+}
+# On a display it did not start (this one), its own prefix keeps Wine's window
+# management.
+own_prefix own
 KORVANE_RUN_PREFIX=$work/own KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" >"$work/own.out" 2>&1 </dev/null &
 run=$!
-wait_for 120 test -f "$work/own/.korvane-ready"
 WINEPREFIX=$work/own "$KORVANE_WINE" "$press" 8 >"$work/own.press" 2>&1 </dev/null || fail "own prefix: $(cat "$work/own.press")"
 wait "$run" || fail "the run in its own prefix ended with $?: $(cat "$work/own.out")"
 grep -Eq 'Nombre de Clans +8$' "$work/own.out" || fail "the run in its own prefix printed no values: $(cat "$work/own.out")"
 ! grep -q '^"Managed"="N"' "$work/own/user.reg" || fail "unmanaged windows were set on a display it did not start"
+# Without a display, it shows the dialog on one of its own and prints its picture.
+own_prefix headless
+env -u DISPLAY KORVANE_RUN_PREFIX="$work/headless" KORVANE_SETUP_EXE="$program" "$root/scripts/run.sh" \
+    >"$work/headless.out" 2>&1 </dev/null || fail "the run without a display ended with $?: $(cat "$work/headless.out")"
+picture=$(sed -n 's/^The dialog as it opened, then cancelled: //p' "$work/headless.out")
+[ -n "$picture" ] && [ "$(head -c 4 "$picture" | tail -c 3)" = PNG ] ||
+    fail "the run without a display printed no picture: $(cat "$work/headless.out")"
 
 [ "$failures" -eq 0 ] && echo "run --prefix: ok ($archs)"
 exit $((failures > 0))

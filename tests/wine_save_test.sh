@@ -10,7 +10,7 @@ program=$1 press=$2
 . "$root/scripts/wine-env.sh"
 drive_c=$(wine_drive_c)
 settings=$drive_c/korvane.ini
-elsewhere=$(mktemp -d)
+elsewhere=$(work_folder wine_save)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 trap 'rm -rf "$settings" "$elsewhere"' EXIT
