@@ -51,7 +51,8 @@ install "${need[@]}"
 # Where this machine cannot run 32-bit x86 code, not even Wine's 32-bit loader (an
 # i386 program), the Windows tests run a 64-bit build of the program: its compilers.
 need=()
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+. "$(dirname "$0")/wine-prefix.sh"
+if [ "$(machine_runs_32bit)" = no ]; then
     have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix)
     have_cmd x86_64-w64-mingw32-g++-win32 || need+=(g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32)
     have_cmd x86_64-w64-mingw32-windres   || need+=(binutils-mingw-w64-x86-64)
