@@ -11,11 +11,13 @@ out=$(realpath -m "${1:-build/setup-dialog.png}")
 
 scripts/install-deps.sh
 . scripts/wine-prefix.sh
+# (Run by run.sh, which chose the build and said so.)
+given=${KORVANE_WINDOWS_ARCH:-}
 suffix=
-[ "$(choose_build "$(machine_runs_32bit)" none)" = i686 ] || suffix=64
+[ "${given:-$(choose_build "$(machine_runs_32bit)" none)}" = i686 ] || suffix=64
 export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$PWD/build/wineprefix-run$suffix}
 . scripts/wine-env.sh
-if [ "$KORVANE_WIN_PRESET" = win64 ]; then
+if [ "$KORVANE_WIN_PRESET" = win64 ] && [ -z "$given" ]; then
     echo "screenshot: this machine cannot run 32-bit programs; showing the 64-bit build of the same sources." >&2
 fi
 cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
