@@ -165,7 +165,7 @@ TEST(SaveSettings, EverySituation)
         {"no file, on a full disk", kOnFullDisk, 0, 0, kAlone, C::diskFull, kNothing},
         {"a file of 72 bytes", kSettings, 72, 0, kAlone, C::none, kNew},
         {"a 4,096-byte file ends at 72", kSettings, 4096, 0, kAlone, C::none, kNew},
-        {"a hidden file stays hidden", kSettings, 72, FILE_ATTRIBUTE_HIDDEN, kAlone, C::none, kNew},
+        {"a hidden system file stays so", kSettings, 72, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, kAlone, C::none, kNew},
         {"a read-only file", kSettings, 72, FILE_ATTRIBUTE_READONLY, kAlone, C::accessDenied, kOld},
         {"a folder at the name", kSettings, 0, FILE_ATTRIBUTE_DIRECTORY, kAlone, C::accessDenied, kNothing},
         {"a reader sharing read and write", kSettings, 72, 0, kReaderSharingReadWrite, C::none, kNew},
@@ -214,7 +214,7 @@ TEST(SaveSettings, EverySituation)
             EXPECT_EQ(Exists(c.path), (c.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) << "nothing left, nothing removed";
         }
         if (c.attributes & FILE_ATTRIBUTE_HIDDEN) {
-            EXPECT_TRUE(GetFileAttributesA(c.path) & FILE_ATTRIBUTE_HIDDEN);
+            EXPECT_EQ(GetFileAttributesA(c.path) & c.attributes, c.attributes) << "its attributes stay";
         }
         RemoveAll(c.path);
     }
