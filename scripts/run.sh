@@ -66,9 +66,7 @@ scripts/install-deps.sh
 KORVANE_WINDOWS_ARCH=$(choose_build "$(machine_runs_32bit)" "$([ -n "$prefix" ] && prefix_arch "$prefix" || echo none)") ||
     exit 2
 export KORVANE_WINDOWS_ARCH
-suffix=
-[ "$KORVANE_WINDOWS_ARCH" = i686 ] || suffix=64
-export KORVANE_WINEPREFIX=${prefix:-${KORVANE_RUN_PREFIX:-$PWD/build/wineprefix-run$suffix}}
+export KORVANE_WINEPREFIX=${prefix:-${KORVANE_RUN_PREFIX:-$(own_run_prefix "$KORVANE_WINDOWS_ARCH")}}
 . scripts/wine-env.sh
 if [ "$KORVANE_WIN_PRESET" = win64 ]; then
     echo "run: this machine cannot run 32-bit programs; running the 64-bit build of the same sources" \

@@ -13,9 +13,7 @@ scripts/install-deps.sh
 . scripts/wine-prefix.sh
 # (Run by run.sh, which chose the build and said so.)
 given=${KORVANE_WINDOWS_ARCH:-}
-suffix=
-[ "${given:-$(choose_build "$(machine_runs_32bit)" none)}" = i686 ] || suffix=64
-export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$PWD/build/wineprefix-run$suffix}
+export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$(own_run_prefix "${given:-$(choose_build "$(machine_runs_32bit)" none)}")}
 . scripts/wine-env.sh
 if [ "$KORVANE_WIN_PRESET" = win64 ] && [ -z "$given" ]; then
     echo "screenshot: this machine cannot run 32-bit programs; showing the 64-bit build of the same sources." >&2

@@ -35,6 +35,11 @@ choose_build() {
     esac
 }
 
+# The run command's own prefix for a build (i686 or x86_64).
+own_run_prefix() {
+    echo "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix-run$([ "$1" = i686 ] || echo 64)"
+}
+
 # The folder where Wine keeps the prefix's server: "server-<device>-<inode>" of the
 # prefix folder in hex, under /tmp (Debian's Wine puts it in /tmp/wine-*, others in
 # /tmp/.wine-<uid>).
