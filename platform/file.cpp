@@ -33,12 +33,6 @@ DWORD Access(unsigned flags)
     }
 }
 
-CFileException ErrorOf(DWORD dwError, const char* pszFileName)
-{
-    return CFileException(CFileException::OsErrorToCause(static_cast<LONG>(dwError)), static_cast<LONG>(dwError),
-                          pszFileName);
-}
-
 DWORD Disposition(unsigned flags)
 {
     if (!(flags & CFile::modeCreate))
@@ -114,6 +108,11 @@ int CFileException::OsErrorToCause(LONG lOsError)
     }
 }
 
+void CFileException::ThrowOsError(LONG lOsError, const char* pszFileName)
+{
+    throw CFileException(OsErrorToCause(lOsError), lOsError, pszFileName);
+}
+
 bool CFileException::IsNoSuchFile() const
 {
     return m_lOsError == ERROR_FILE_NOT_FOUND || m_lOsError == ERROR_PATH_NOT_FOUND;
@@ -153,7 +152,8 @@ bool CFile::Open(const char* pszFileName, unsigned nOpenFlags, CFileException* p
     }
     if (m_hFile == INVALID_HANDLE_VALUE) {
         if (pError != nullptr)
-            *pError = ErrorOf(dwError, pszFileName);
+            *pError = CFileException(CFileException::OsErrorToCause(static_cast<LONG>(dwError)),
+                                     static_cast<LONG>(dwError), pszFileName);
         return false;
     }
     // Opening an existing file "always" says that it was there.
@@ -181,20 +181,15 @@ DWORD CFile::GetAttributes() const
 {
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(m_hFile, &info))
-        ThrowOsError(::GetLastError());
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), m_szFileName);
     return info.dwFileAttributes;
-}
-
-void CFile::ThrowOsError(DWORD dwError) const
-{
-    throw ErrorOf(dwError, m_szFileName);
 }
 
 UINT CFile::Read(void* lpBuf, UINT nCount)
 {
     DWORD read = 0;
     if (!::ReadFile(m_hFile, lpBuf, nCount, &read, nullptr))
-        ThrowOsError(::GetLastError());
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), m_szFileName);
     return read;
 }
 
@@ -202,9 +197,9 @@ void CFile::Write(const void* lpBuf, UINT nCount)
 {
     DWORD written = 0;
     if (!::WriteFile(m_hFile, lpBuf, nCount, &written, nullptr))
-        ThrowOsError(::GetLastError());
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), m_szFileName);
     if (written != nCount)
-        ThrowOsError(ERROR_DISK_FULL);
+        CFileException::ThrowOsError(ERROR_DISK_FULL, m_szFileName);
 }
 
 void CFile::SetLength(ULONGLONG dwNewLen)
@@ -212,13 +207,13 @@ void CFile::SetLength(ULONGLONG dwNewLen)
     LARGE_INTEGER end;
     end.QuadPart = static_cast<LONGLONG>(dwNewLen);
     if (!::SetFilePointerEx(m_hFile, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(m_hFile))
-        ThrowOsError(::GetLastError());
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), m_szFileName);
 }
 
 void CFile::Flush()
 {
     if (!::FlushFileBuffers(m_hFile))
-        ThrowOsError(::GetLastError());
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), m_szFileName);
 }
 
 void CFile::Close()
@@ -226,7 +221,7 @@ void CFile::Close()
     HANDLE h = m_hFile;
     m_hFile = INVALID_HANDLE_VALUE;
     if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h))
-        ThrowOsError(::GetLastError());
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), m_szFileName);
 }
 
 void CFile::Abort()
@@ -240,7 +235,7 @@ void CFile::Remove(const char* pszFileName)
 {
     wchar_t path[MAX_PATH];
     if (!WidePath(pszFileName, path))
-        throw ErrorOf(ERROR_NO_UNICODE_TRANSLATION, pszFileName);
+        CFileException::ThrowOsError(ERROR_NO_UNICODE_TRANSLATION, pszFileName);
     if (!::DeleteFileW(path))
-        throw ErrorOf(::GetLastError(), pszFileName);
+        CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), pszFileName);
 }

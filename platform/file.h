@@ -30,6 +30,8 @@ public:
 
     // The cause that a Win32 error code stands for.
     static int OsErrorToCause(LONG lOsError);
+    // Raises the error of that code, naming the file.
+    [[noreturn]] static void ThrowOsError(LONG lOsError, const char* pszFileName);
 
     // True when the system said that nothing stands at the name: neither the file
     // nor the folder that would hold it.
@@ -86,8 +88,6 @@ public:
     static void Remove(const char* pszFileName);
 
 private:
-    [[noreturn]] void ThrowOsError(DWORD dwError) const;
-
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
     bool m_bCreated = false;
     char m_szFileName[260] = {};

@@ -12,9 +12,7 @@ runs=${1:-15}
 
 scripts/install-deps.sh
 . scripts/wine-env.sh
-if [ "$KORVANE_WIN_PRESET" = win64 ]; then
-    echo "This machine cannot run 32-bit programs: measuring the 64-bit build of the same sources."
-fi
+say_build bench
 cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
 cmake --build --preset "$KORVANE_WIN_PRESET" >/dev/null
 

@@ -68,10 +68,7 @@ KORVANE_WINDOWS_ARCH=$(choose_build "$(machine_runs_32bit)" "$([ -n "$prefix" ] 
 export KORVANE_WINDOWS_ARCH
 export KORVANE_WINEPREFIX=${prefix:-${KORVANE_RUN_PREFIX:-$(own_run_prefix "$KORVANE_WINDOWS_ARCH")}}
 . scripts/wine-env.sh
-if [ "$KORVANE_WIN_PRESET" = win64 ]; then
-    echo "run: this machine cannot run 32-bit programs; running the 64-bit build of the same sources" \
-         "(build/win64) with Wine's 64-bit loader."
-fi
+say_build run
 cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
 cmake --build --preset "$KORVANE_WIN_PRESET" >/dev/null
 cmake --preset native >/dev/null

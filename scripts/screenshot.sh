@@ -15,9 +15,7 @@ scripts/install-deps.sh
 given=${KORVANE_WINDOWS_ARCH:-}
 export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$(own_run_prefix "${given:-$(choose_build "$(machine_runs_32bit)" none)}")}
 . scripts/wine-env.sh
-if [ "$KORVANE_WIN_PRESET" = win64 ] && [ -z "$given" ]; then
-    echo "screenshot: this machine cannot run 32-bit programs; showing the 64-bit build of the same sources." >&2
-fi
+[ -n "$given" ] || say_build screenshot
 cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
 cmake --build --preset "$KORVANE_WIN_PRESET" >/dev/null
 program=${KORVANE_SETUP_EXE:-$PWD/build/$KORVANE_WIN_PRESET/korvane-setup.exe}

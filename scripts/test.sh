@@ -25,8 +25,7 @@ echo "== Windows program and tests"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 if [ "$KORVANE_WIN_PRESET" != win32 ]; then
-    echo "This machine cannot run 32-bit x86 programs, so neither Wine's 32-bit part nor" \
-         "the program: the Windows tests run a 64-bit build of the same sources, in a 64-bit Wine prefix."
+    say_build test
     cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
     cmake --build --preset "$KORVANE_WIN_PRESET"
 fi

@@ -39,6 +39,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml=${KORVANE_DLLOVERRIDES:+;$KORVANE_DLLOVE
 # (Wine needs no host locale for it: bash's warning that it has none is hushed.)
 { export LANG=${KORVANE_LOCALE:-C.UTF-8} LC_ALL=${KORVANE_LOCALE:-C.UTF-8}; } 2>/dev/null
 
+# Says, for a script (its name given), that the 64-bit build runs here, when it does.
+say_build() {
+    [ "$KORVANE_WIN_PRESET" = win64 ] || return 0
+    echo "$1: this machine cannot run 32-bit programs (its kernel answers \"Exec format error\"): using the" \
+         "64-bit build of the same sources (build/win64) with Wine's 64-bit loader, in a 64-bit prefix." >&2
+}
+
 # Polls CMD every 50 ms until it succeeds or SECONDS pass.
 wait_for() {
     local seconds=$1; shift

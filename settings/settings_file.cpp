@@ -54,8 +54,7 @@ void SaveSettings(const SettingsRecord& record, const char* fileName)
         throw error;
     try {
         if (const DWORD refusal = SaveRefusal(file.GetAttributes()))
-            throw CFileException(CFileException::OsErrorToCause(static_cast<LONG>(refusal)), static_cast<LONG>(refusal),
-                                 fileName);
+            CFileException::ThrowOsError(static_cast<LONG>(refusal), fileName);
         // The whole record in one write, and only then the end: the old content is
         // never cut before the new one is there. A file of a record or more needs
         // no new space for it, so a full disk cannot stop it halfway.
