@@ -17,13 +17,15 @@ namespace testing_watchdog {
 
 class Watchdog : public ::testing::EmptyTestEventListener {
 public:
-    explicit Watchdog(DWORD limitMs) : m_limitMs(limitMs)
+    explicit Watchdog(LONGLONG limitMs) : m_limitMs(limitMs)
     {
         std::thread([this] {
             for (;;) {
                 ::Sleep(100);
-                const DWORD started = m_started;
-                if (started != 0 && ::GetTickCount() - started > m_limitMs) {
+                // A signed difference: the start, read on the test's thread, may be a
+                // tick ahead of this thread's clock.
+                const ULONGLONG started = m_started;
+                if (started != 0 && static_cast<LONGLONG>(::GetTickCount64() - started) > m_limitMs) {
                     std::fprintf(stderr, "\n%s: still running after %lu s, ended by the watchdog\n", m_name,
                                  static_cast<unsigned long>(m_limitMs / 1000));
                     std::fflush(stderr);
@@ -37,18 +39,18 @@ public:
     void OnTestStart(const ::testing::TestInfo& info) override
     {
         std::snprintf(m_name, sizeof m_name, "%s.%s", info.test_suite_name(), info.name());
-        m_started = ::GetTickCount() | 1;
+        m_started = ::GetTickCount64();    // never 0 once the system has run a millisecond
     }
     void OnTestEnd(const ::testing::TestInfo&) override { m_started = 0; }
 
 private:
-    DWORD m_limitMs;
-    std::atomic<DWORD> m_started{0};
+    LONGLONG m_limitMs;
+    std::atomic<ULONGLONG> m_started{0};   // 0 between tests
     char m_name[256] = {};
 };
 
 // Watches every test of the program from now on; gtest owns the listener.
-inline void Install(DWORD limitMs)
+inline void Install(LONGLONG limitMs)
 {
     ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog(limitMs));
 }
