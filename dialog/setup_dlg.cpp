@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "platform/text_builder.h"
+#include "platform/text.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -46,13 +46,12 @@ END_MESSAGE_MAP()
 
 CSetupDlg::CSetupDlg(CWnd* pParent)
     : CDialog(IDD, pParent), m_record(DefaultRecord()), m_bFileLoaded(false), m_values(), m_hIcon(nullptr),
-      m_bFileUnreadable(false), m_bReportPending(false)
+      m_bReportPending(false)
 {
     SetDefaults(m_values);
     const LoadResult loaded = LoadSettings(m_record, &m_loadError);
     m_bFileLoaded = loaded == LoadResult::loaded;
-    m_bFileUnreadable = loaded == LoadResult::unreadable;
-    m_bReportPending = m_bFileUnreadable;
+    m_bReportPending = loaded == LoadResult::unreadable;
     if (m_bFileLoaded)
         ApplyRecord(m_record, m_values);    // only a record of our version
     // The icon is the module's own resource, shared: it is never destroyed.
@@ -67,22 +66,28 @@ void CSetupDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_SLIDER_WORKER_RATIO, m_sliderWorkerRatio);
     DDX_Control(pDX, IDC_SLIDER_SPEED, m_sliderSpeed);
     DDX_Control(pDX, IDC_COMBO_COLOR_DEPTH, m_comboColorDepth);
-    for (const TransferRow& row : kTransferTable) {
-        int& value = m_values.*row.member;
-        switch (row.kind) {
-        case TransferRow::kInteger:
-            DDX_Text(pDX, row.controlId, value);
-            if (row.hasRange)
-                DDV_MinMaxInt(pDX, value, row.minValue, row.maxValue);
-            break;
-        case TransferRow::kListIndex:
-            DDX_CBIndex(pDX, row.controlId, value);
-            break;
-        case TransferRow::kCheck:
-            DDX_Check(pDX, row.controlId, value);
-            break;
-        }
-    }
+    // The values in their transfer order, each range right after its value.
+    SetupValues& v = m_values;
+    DDX_Text(pDX, IDC_EDIT_HEIGHT, v.m_nHeight);
+    DDV_MinMaxInt(pDX, v.m_nHeight, 20, 1000);
+    DDX_Text(pDX, IDC_EDIT_WIDTH, v.m_nWidth);
+    DDV_MinMaxInt(pDX, v.m_nWidth, 20, 1000);
+    DDX_Text(pDX, IDC_EDIT_WORKERS, v.m_nWorkers);
+    DDX_Text(pDX, IDC_EDIT_SENTINELS, v.m_nSentinels);
+    DDX_Text(pDX, IDC_EDIT_CISTERNS, v.m_nCisterns);
+    DDX_CBIndex(pDX, IDC_COMBO_COLOR_DEPTH, v.m_nColorDepthIndex);
+    DDX_Text(pDX, IDC_EDIT_FOOD_DENSITY, v.m_nFoodDensity);
+    DDV_MinMaxInt(pDX, v.m_nFoodDensity, 0, 100);
+    DDX_Text(pDX, IDC_EDIT_FOOD_PER_PACKET, v.m_nFoodPerPacket);
+    DDV_MinMaxInt(pDX, v.m_nFoodPerPacket, 0, 10000);
+    DDX_Check(pDX, IDC_CHECK_LOAD, v.m_bLoadFlag);
+    DDX_Text(pDX, IDC_EDIT_BREED_INTERVAL, v.m_nBreedInterval);
+    DDV_MinMaxInt(pDX, v.m_nBreedInterval, 0, 100000);
+    DDX_Text(pDX, IDC_EDIT_ENEMY_BIRTH, v.m_nEnemyBirthInterval);
+    DDX_Text(pDX, IDC_EDIT_MAX_ENEMIES, v.m_nMaxEnemies);
+    DDX_Text(pDX, IDC_EDIT_ENEMIES, v.m_nEnemies);
+    DDX_Text(pDX, IDC_EDIT_CLANS, v.m_nClans);
+    DDV_MinMaxInt(pDX, v.m_nClans, 0, 255);     // the record keeps one unsigned byte of clans
 }
 
 BOOL CSetupDlg::OnInitDialog()
@@ -124,10 +129,10 @@ void CSetupDlg::OnReportUnreadSettings()
     wchar_t reason[768];
     m_loadError.GetErrorMessage(reason, std::size(reason));
     wchar_t text[1024];
-    CTextBuilder(text, std::size(text))
-        << L"Les réglages enregistrés n'ont pas pu être lus.\n\n" << reason
-        << L"\n\nLes valeurs affichées sont les valeurs par défaut. OK essaiera de les enregistrer à la place "
-           L"du fichier\u00a0; «\u00a0Annuler\u00a0» le laissera tel qu'il est.";
+    AfxFormatText(text, std::size(text),
+                  L"Les réglages enregistrés n'ont pas pu être lus.\n\n%ls\n\nLes valeurs affichées sont les "
+                  L"valeurs par défaut. OK essaiera de les enregistrer à la place du fichier\u00a0; «\u00a0Annuler"
+                  L"\u00a0» le laissera tel qu'il est.", reason);
     MessageBox(text, MB_OK | MB_ICONWARNING);
 }
 

@@ -43,9 +43,8 @@ private:
     CComboBox m_comboColorDepth;
     SetupValues m_values;           // m_nHeight ... m_nClans, in transfer order
     HICON m_hIcon;
-    bool m_bFileUnreadable;         // a settings file is there but could not be read
-    CFileException m_loadError;     // why, for the user
-    bool m_bReportPending;          // that report is yet to be shown
+    CFileException m_loadError;     // why a settings file that is there could not be read
+    bool m_bReportPending;          // that is yet to be told
     // The names of the value controls whose label the system would not find.
     CAccessibleName m_names[15];
 };

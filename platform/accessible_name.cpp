@@ -133,45 +133,12 @@ HRESULT CAccessibleName::QueryInterface(REFIID riid, void** ppv)
     return S_OK;
 }
 
-ULONG CAccessibleName::AddRef()
-{
-    return ++m_nRefs;
-}
-
-ULONG CAccessibleName::Release()
-{
-    return m_nRefs > 0 ? --m_nRefs : 0;
-}
-
 HRESULT CAccessibleName::GetWindow(HWND* phwnd)
 {
     if (phwnd == nullptr)
         return E_POINTER;
     *phwnd = m_hWnd;
     return m_hWnd != nullptr ? S_OK : E_FAIL;
-}
-
-HRESULT CAccessibleName::ContextSensitiveHelp(BOOL)
-{
-    return E_NOTIMPL;
-}
-
-// Every other answer is the standard object's, while there is one.
-#define KORVANE_FORWARD(call) return m_pStandard != nullptr ? m_pStandard->call : CO_E_OBJNOTCONNECTED
-
-HRESULT CAccessibleName::GetTypeInfoCount(UINT* pctinfo) { KORVANE_FORWARD(GetTypeInfoCount(pctinfo)); }
-HRESULT CAccessibleName::GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo)
-{
-    KORVANE_FORWARD(GetTypeInfo(iTInfo, lcid, ppTInfo));
-}
-HRESULT CAccessibleName::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids)
-{
-    KORVANE_FORWARD(GetIDsOfNames(riid, names, count, lcid, ids));
-}
-HRESULT CAccessibleName::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                EXCEPINFO* excepInfo, UINT* argErr)
-{
-    KORVANE_FORWARD(Invoke(id, riid, lcid, flags, params, result, excepInfo, argErr));
 }
 
 HRESULT CAccessibleName::get_accName(VARIANT varChild, BSTR* pszName)
@@ -188,56 +155,3 @@ HRESULT CAccessibleName::get_accName(VARIANT varChild, BSTR* pszName)
     *pszName = pfn != nullptr ? pfn(m_szName) : nullptr;
     return *pszName != nullptr ? S_OK : E_OUTOFMEMORY;
 }
-
-HRESULT CAccessibleName::get_accParent(IDispatch** ppdispParent) { KORVANE_FORWARD(get_accParent(ppdispParent)); }
-HRESULT CAccessibleName::get_accChildCount(LONG* pcountChildren)
-{
-    KORVANE_FORWARD(get_accChildCount(pcountChildren));
-}
-HRESULT CAccessibleName::get_accChild(VARIANT varChild, IDispatch** ppdispChild)
-{
-    KORVANE_FORWARD(get_accChild(varChild, ppdispChild));
-}
-HRESULT CAccessibleName::get_accValue(VARIANT varChild, BSTR* pszValue) { KORVANE_FORWARD(get_accValue(varChild, pszValue)); }
-HRESULT CAccessibleName::get_accDescription(VARIANT varChild, BSTR* pszDescription)
-{
-    KORVANE_FORWARD(get_accDescription(varChild, pszDescription));
-}
-HRESULT CAccessibleName::get_accRole(VARIANT varChild, VARIANT* pvarRole) { KORVANE_FORWARD(get_accRole(varChild, pvarRole)); }
-HRESULT CAccessibleName::get_accState(VARIANT varChild, VARIANT* pvarState)
-{
-    KORVANE_FORWARD(get_accState(varChild, pvarState));
-}
-HRESULT CAccessibleName::get_accHelp(VARIANT varChild, BSTR* pszHelp) { KORVANE_FORWARD(get_accHelp(varChild, pszHelp)); }
-HRESULT CAccessibleName::get_accHelpTopic(BSTR* pszHelpFile, VARIANT varChild, LONG* pidTopic)
-{
-    KORVANE_FORWARD(get_accHelpTopic(pszHelpFile, varChild, pidTopic));
-}
-HRESULT CAccessibleName::get_accKeyboardShortcut(VARIANT varChild, BSTR* pszKeyboardShortcut)
-{
-    KORVANE_FORWARD(get_accKeyboardShortcut(varChild, pszKeyboardShortcut));
-}
-HRESULT CAccessibleName::get_accFocus(VARIANT* pvarChild) { KORVANE_FORWARD(get_accFocus(pvarChild)); }
-HRESULT CAccessibleName::get_accSelection(VARIANT* pvarChildren) { KORVANE_FORWARD(get_accSelection(pvarChildren)); }
-HRESULT CAccessibleName::get_accDefaultAction(VARIANT varChild, BSTR* pszDefaultAction)
-{
-    KORVANE_FORWARD(get_accDefaultAction(varChild, pszDefaultAction));
-}
-HRESULT CAccessibleName::accSelect(LONG flagsSelect, VARIANT varChild) { KORVANE_FORWARD(accSelect(flagsSelect, varChild)); }
-HRESULT CAccessibleName::accLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight, VARIANT varChild)
-{
-    KORVANE_FORWARD(accLocation(pxLeft, pyTop, pcxWidth, pcyHeight, varChild));
-}
-HRESULT CAccessibleName::accNavigate(LONG navDir, VARIANT varStart, VARIANT* pvarEndUpAt)
-{
-    KORVANE_FORWARD(accNavigate(navDir, varStart, pvarEndUpAt));
-}
-HRESULT CAccessibleName::accHitTest(LONG xLeft, LONG yTop, VARIANT* pvarChild)
-{
-    KORVANE_FORWARD(accHitTest(xLeft, yTop, pvarChild));
-}
-HRESULT CAccessibleName::accDoDefaultAction(VARIANT varChild) { KORVANE_FORWARD(accDoDefaultAction(varChild)); }
-HRESULT CAccessibleName::put_accName(VARIANT varChild, BSTR szName) { KORVANE_FORWARD(put_accName(varChild, szName)); }
-HRESULT CAccessibleName::put_accValue(VARIANT varChild, BSTR szValue) { KORVANE_FORWARD(put_accValue(varChild, szValue)); }
-
-#undef KORVANE_FORWARD

@@ -31,46 +31,49 @@ public:
 
     // IUnknown. The object lives as long as its owner, not by its count.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_nRefs; }
+    ULONG STDMETHODCALLTYPE Release() override { return m_nRefs > 0 ? --m_nRefs : 0; }
 
     // IOleWindow: the control.
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
-    // IDispatch, as the standard object answers it.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                            DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) override;
-
-    // IAccessible: the name of the control itself is ours, the rest the standard one's.
+    // IAccessible: the name of the control itself is ours.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT varChild, BSTR* pszName) override;
-    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** ppdispParent) override;
-    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* pcountChildren) override;
-    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT varChild, IDispatch** ppdispChild) override;
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT varChild, BSTR* pszValue) override;
-    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT varChild, BSTR* pszDescription) override;
-    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT varChild, VARIANT* pvarRole) override;
-    HRESULT STDMETHODCALLTYPE get_accState(VARIANT varChild, VARIANT* pvarState) override;
-    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT varChild, BSTR* pszHelp) override;
-    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* pszHelpFile, VARIANT varChild, LONG* pidTopic) override;
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT varChild, BSTR* pszKeyboardShortcut) override;
-    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* pvarChild) override;
-    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* pvarChildren) override;
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT varChild, BSTR* pszDefaultAction) override;
-    HRESULT STDMETHODCALLTYPE accSelect(LONG flagsSelect, VARIANT varChild) override;
-    HRESULT STDMETHODCALLTYPE accLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight,
-                                          VARIANT varChild) override;
-    HRESULT STDMETHODCALLTYPE accNavigate(LONG navDir, VARIANT varStart, VARIANT* pvarEndUpAt) override;
-    HRESULT STDMETHODCALLTYPE accHitTest(LONG xLeft, LONG yTop, VARIANT* pvarChild) override;
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT varChild) override;
-    HRESULT STDMETHODCALLTYPE put_accName(VARIANT varChild, BSTR szName) override;
-    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT varChild, BSTR szValue) override;
+
+    // Every other answer is the standard object's, while there is one.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* p) override { return Forward(&IDispatch::GetTypeInfoCount, p); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** p) override { return Forward(&IDispatch::GetTypeInfo, i, l, p); }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override { return Forward(&IDispatch::GetIDsOfNames, r, n, c, l, d); }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID d, REFIID r, LCID l, WORD f, DISPPARAMS* p, VARIANT* v, EXCEPINFO* e, UINT* a) override { return Forward(&IDispatch::Invoke, d, r, l, f, p, v, e, a); }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** p) override { return Forward(&IAccessible::get_accParent, p); }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* p) override { return Forward(&IAccessible::get_accChildCount, p); }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT v, IDispatch** p) override { return Forward(&IAccessible::get_accChild, v, p); }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT v, BSTR* p) override { return Forward(&IAccessible::get_accValue, v, p); }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT v, BSTR* p) override { return Forward(&IAccessible::get_accDescription, v, p); }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT v, VARIANT* p) override { return Forward(&IAccessible::get_accRole, v, p); }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT v, VARIANT* p) override { return Forward(&IAccessible::get_accState, v, p); }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT v, BSTR* p) override { return Forward(&IAccessible::get_accHelp, v, p); }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* f, VARIANT v, LONG* t) override { return Forward(&IAccessible::get_accHelpTopic, f, v, t); }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT v, BSTR* p) override { return Forward(&IAccessible::get_accKeyboardShortcut, v, p); }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* p) override { return Forward(&IAccessible::get_accFocus, p); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* p) override { return Forward(&IAccessible::get_accSelection, p); }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT v, BSTR* p) override { return Forward(&IAccessible::get_accDefaultAction, v, p); }
+    HRESULT STDMETHODCALLTYPE accSelect(LONG f, VARIANT v) override { return Forward(&IAccessible::accSelect, f, v); }
+    HRESULT STDMETHODCALLTYPE accLocation(LONG* x, LONG* y, LONG* w, LONG* h, VARIANT v) override { return Forward(&IAccessible::accLocation, x, y, w, h, v); }
+    HRESULT STDMETHODCALLTYPE accNavigate(LONG d, VARIANT v, VARIANT* p) override { return Forward(&IAccessible::accNavigate, d, v, p); }
+    HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* p) override { return Forward(&IAccessible::accHitTest, x, y, p); }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT v) override { return Forward(&IAccessible::accDoDefaultAction, v); }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT v, BSTR s) override { return Forward(&IAccessible::put_accName, v, s); }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT v, BSTR s) override { return Forward(&IAccessible::put_accValue, v, s); }
 
 private:
+    template <class Interface, class... Params, class... Args>
+    HRESULT Forward(HRESULT (STDMETHODCALLTYPE Interface::*pfn)(Params...), Args... args)
+    {
+        return m_pStandard != nullptr ? (m_pStandard->*pfn)(args...) : CO_E_OBJNOTCONNECTED;
+    }
+
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     // The answer to WM_GETOBJECT for the client area; 0 leaves it to the control.
     LRESULT OnGetObject(WPARAM wParam);

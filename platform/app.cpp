@@ -5,8 +5,7 @@
 #include <cwchar>
 #include <iterator>
 
-#include "platform/system_error.h"
-#include "platform/text_builder.h"
+#include "platform/text.h"
 
 CWinApp* CWinApp::s_pThisApp = nullptr;
 
@@ -41,27 +40,6 @@ void CWinApp::SetNamesFromModule()
     if (wchar_t* dot = std::wcsrchr(m_szModuleName, L'.'))
         *dot = L'\0';
     m_pszAppName = m_pszGivenName != nullptr ? m_pszGivenName : m_szModuleName;
-}
-
-BOOL CWinApp::InitInstance()
-{
-    return TRUE;
-}
-
-int CWinApp::Run()
-{
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-    m_nExitCode = static_cast<int>(msg.wParam);
-    return ExitInstance();
-}
-
-int CWinApp::ExitInstance()
-{
-    return m_nExitCode;
 }
 
 BOOL CWinApp::Enable3dControls()
@@ -147,15 +125,13 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         wchar_t reason[256];
         GetSystemErrorText(::GetLastError(), reason, std::size(reason));
         wchar_t text[512];
-        CTextBuilder(text, std::size(text))
-            << L"Les contrôles communs de Windows (comctl32.dll) n'ont pas pu être chargés depuis le "
-               L"dossier système\u00a0; le programme ne peut pas s'ouvrir.\n\n"
-            << reason;
+        AfxFormatText(text, std::size(text),
+                      L"Les contrôles communs de Windows (comctl32.dll) n'ont pas pu être chargés depuis le "
+                      L"dossier système\u00a0; le programme ne peut pas s'ouvrir.\n\n%ls", reason);
         ::MessageBoxW(nullptr, text, pApp->m_pszAppName, MB_OK | MB_ICONSTOP);
         return -1;
     }
 
-    if (!pApp->InitInstance())
-        return pApp->ExitInstance();
-    return pApp->Run();
+    pApp->InitInstance();
+    return 0;
 }

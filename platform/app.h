@@ -17,12 +17,9 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    // Called once at start-up; FALSE ends the program without a message loop.
-    virtual BOOL InitInstance();
-    // Runs the message loop until WM_QUIT; only after InitInstance returned TRUE.
-    virtual int Run();
-    // The process's exit code.
-    virtual int ExitInstance();
+    // Called once at start-up. The program is its dialogs: it ends when this
+    // returns (FALSE, as a program without a message loop says), with exit code 0.
+    virtual BOOL InitInstance() = 0;
 
     // Asks for the three-dimensional look of the standard controls.
     BOOL Enable3dControls();
@@ -48,7 +45,6 @@ private:
     static CWinApp* s_pThisApp;
     const wchar_t* m_pszGivenName;
     wchar_t m_szModuleName[MAX_PATH] = {};
-    int m_nExitCode = 0;
 };
 
 // The application object, or null in a program that has none (the tests).

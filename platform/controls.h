@@ -21,13 +21,9 @@ public:
     void SetTicFreq(int nFreq) { SendMessage(TBM_SETTICFREQ, static_cast<WPARAM>(nFreq), 0); }
 };
 
-class CComboBox : public CWnd {
-public:
-    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
-    int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-    // An index outside the list leaves no entry selected.
-    int SetCurSel(int nSelect) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect))); }
-};
+// The list is driven through the data exchange (DDX_CBIndex); the dialog keeps it
+// attached as the class library's dialogs do.
+class CComboBox : public CWnd {};
 
 // The window's paint context for one WM_PAINT.
 class CPaintDC {

@@ -1,10 +1,9 @@
 #include "platform/data_exchange.h"
 
-#include <cwchar>
 #include <iterator>
 
 #include "platform/integer_text.h"
-#include "platform/text_builder.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -12,22 +11,19 @@ constexpr const wchar_t kNotAnInteger[] = L"Veuillez entrer un nombre entier.";
 
 // A number as French writes it: thousands apart, by a space that never breaks the
 // line ("100 000").
-void AppendGrouped(CTextBuilder& text, int value)
+const wchar_t* Grouped(int value, wchar_t (&text)[24])
 {
     wchar_t digits[16];
-    CTextBuilder(digits, std::size(digits)) << value;
-    const wchar_t* p = digits;
-    if (*p == L'-') {
-        text << L"-";
-        ++p;
+    AfxFormatText(digits, std::size(digits), L"%d", value);
+    wchar_t* out = text;
+    for (const wchar_t* p = digits; *p != L'\0'; ++p) {
+        *out++ = *p;
+        const std::size_t left = std::wcslen(p + 1);
+        if (*p != L'-' && left > 0 && left % 3 == 0)
+            *out++ = L'\u00a0';
     }
-    std::size_t left = std::wcslen(p);
-    for (; *p != L'\0'; ++p, --left) {
-        const wchar_t digit[2] = {*p, L'\0'};
-        text << digit;
-        if (left > 1 && (left - 1) % 3 == 0)
-            text << L"\u00a0";
-    }
+    *out = L'\0';
+    return text;
 }
 
 }  // namespace
@@ -78,7 +74,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
             pDX->Fail(kNotAnInteger);
         value = parsed;
     } else {
-        CTextBuilder(text, std::size(text)) << value;
+        AfxFormatText(text, std::size(text), L"%d", value);
         ::SetWindowTextW(hWnd, text);
     }
 }
@@ -105,12 +101,8 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
 {
     if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
         return;
-    wchar_t message[128];
-    CTextBuilder text(message, 128);
-    text << L"Veuillez entrer un nombre entier compris entre ";
-    AppendGrouped(text, minVal);
-    text << L" et ";
-    AppendGrouped(text, maxVal);
-    text << L".";
+    wchar_t message[128], low[24], high[24];
+    AfxFormatText(message, std::size(message), L"Veuillez entrer un nombre entier compris entre %ls et %ls.",
+                  Grouped(minVal, low), Grouped(maxVal, high));
     pDX->Fail(message);
 }

@@ -144,59 +144,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // No exception goes back into the system's code: a file error or any other
-    // failure of a handler is shown to the user and the dialog stays open.
+    // A handler that shows a box lets other messages be handled before it returns:
+    // whether each goes to the default processing too is its own.
+    const bool bOuterDefault = m_bDefault;
+    m_bDefault = false;
     LRESULT result = 0;
-    bool handled = false;
-    AFX_MSGSTATE state;
-    CMsgScope scope(this, &state);
-    try {
-        switch (message) {
-        case WM_INITDIALOG:
-            CenterWindow();
-            return OnInitDialog();
-        case WM_NCDESTROY:
-            ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
-            m_hWnd = nullptr;
-            return FALSE;
-        case WM_COMMAND:
-            // Menu and button commands go to the dialog's map, then to the application's;
-            // none while a box of the dialog's is open (a posted OK would save, or end
-            // the dialog, under it).
-            if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) {
-                if (IsShowingMessageBox())
-                    return TRUE;
-                const UINT nID = LOWORD(wParam);
-                handled = OnCmdMsg(WM_COMMAND, nID, &result);
-                if (!handled && AfxGetApp() != nullptr)
-                    handled = AfxGetApp()->OnCmdMsg(WM_COMMAND, nID, &result);
-            }
-            break;
-        case WM_HELP:
-            // F1: the Help command, for whichever map handles it. F1 in a box of the
-            // dialog's comes here too (the box passes it to its owner): it is answered
-            // once, by no second box.
-            if (IsShowingMessageBox())
-                return TRUE;
-            handled = OnCmdMsg(WM_COMMAND, ID_HELP, &result) ||
-                      (AfxGetApp() != nullptr && AfxGetApp()->OnCmdMsg(WM_COMMAND, ID_HELP, &result));
-            break;
-        default:
-            handled = OnCmdMsg(message, 0, &result);
-            break;
-        }
-    } catch (const CFileException& e) {
-        wchar_t text[768];
-        e.GetErrorMessage(text, 768);
-        MessageBox(text, MB_OK | MB_ICONEXCLAMATION);
-        return TRUE;
-    } catch (const CUserException&) {
-        return TRUE;    // already shown
-    } catch (...) {
-        MessageBox(L"Une erreur inattendue a interrompu l'opération.", MB_OK | MB_ICONEXCLAMATION);
-        return TRUE;
-    }
-    if (!handled || state.bDefault)
+    const bool handled = Dispatch(message, wParam, lParam, &result) && !m_bDefault;
+    m_bDefault = bOuterDefault;
+    if (!handled)
         return FALSE;
     if (ReturnsResultDirectly(message))
         return static_cast<INT_PTR>(result);
@@ -204,3 +159,47 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
+bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    // No exception goes back into the system's code: a file error or any other
+    // failure of a handler is shown to the user and the dialog stays open.
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            CenterWindow();
+            *pResult = OnInitDialog();
+            return true;
+        case WM_NCDESTROY:
+            ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+            m_hWnd = nullptr;
+            return false;
+        case WM_COMMAND:
+            // Menu and button commands; none while a box of the dialog's is open (a
+            // posted OK would save, or end the dialog, under it).
+            if (lParam != 0 && HIWORD(wParam) != BN_CLICKED)
+                return false;
+            return IsShowingMessageBox() || RouteCommand(LOWORD(wParam), pResult);
+        case WM_HELP:
+            // F1: the Help command. F1 in a box of the dialog's comes here too (the box
+            // passes it to its owner): it is answered once, by no second box.
+            return IsShowingMessageBox() || RouteCommand(ID_HELP, pResult);
+        default:
+            return OnCmdMsg(message, 0, pResult);
+        }
+    } catch (const CFileException& e) {
+        wchar_t text[768];
+        e.GetErrorMessage(text, 768);
+        MessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    } catch (const CUserException&) {
+        // already shown
+    } catch (...) {
+        MessageBox(L"Une erreur inattendue a interrompu l'opération.", MB_OK | MB_ICONEXCLAMATION);
+    }
+    return true;
+}
+
+bool CDialog::RouteCommand(UINT nID, LRESULT* pResult)
+{
+    // The dialog's map, then the application's.
+    return OnCmdMsg(WM_COMMAND, nID, pResult) || (AfxGetApp() != nullptr && AfxGetApp()->OnCmdMsg(WM_COMMAND, nID, pResult));
+}

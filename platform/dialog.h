@@ -40,6 +40,9 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // True when the message was handled, with its result.
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    bool RouteCommand(UINT nID, LRESULT* pResult);
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

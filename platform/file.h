@@ -1,7 +1,6 @@
 // CFile: a file opened by name with the class library's mode and share flags. Open
 // reports failure by its result; Read, Write, SetLength, Flush and Close raise a
-// CFileException. Names are UTF-8 and reach the system in wide characters: none
-// passes through the code page of programs that are not Unicode.
+// CFileException. Names are wide, as the system takes them.
 #pragma once
 
 #include <windows.h>
@@ -24,14 +23,12 @@ public:
         diskFull,
     };
 
-    explicit CFileException(int cause = none, LONG lOsError = -1, const char* pszFileName = nullptr);
-
-    void SetFileName(const char* pszFileName);
+    explicit CFileException(int cause = none, LONG lOsError = -1, const wchar_t* pszFileName = nullptr);
 
     // The cause that a Win32 error code stands for.
     static int OsErrorToCause(LONG lOsError);
     // Raises the error of that code, naming the file.
-    [[noreturn]] static void ThrowOsError(LONG lOsError, const char* pszFileName);
+    [[noreturn]] static void ThrowOsError(LONG lOsError, const wchar_t* pszFileName);
 
     // True when the system said that nothing stands at the name: neither the file
     // nor the folder that would hold it.
@@ -42,34 +39,30 @@ public:
 
     int m_cause;
     LONG m_lOsError;
-    char m_szFileName[260];
+    wchar_t m_szFileName[MAX_PATH];
 };
 
 class CFile {
 public:
     enum OpenFlags : unsigned {
         modeRead = 0x0000,
-        modeWrite = 0x0001,
         modeReadWrite = 0x0002,
-        shareExclusive = 0x0010,
-        shareDenyWrite = 0x0020,
-        shareDenyRead = 0x0030,
-        shareDenyNone = 0x0040,
+        shareDenyWrite = 0x0020,    // others may read it meanwhile; without, nothing
         modeCreate = 0x1000,        // alone, an existing file is emptied
         modeNoTruncate = 0x2000,    // with modeCreate, an existing file is opened as it is
         osOpenReparsePoint = 0x100000,  // a link at the name is opened itself, never followed
     };
 
     CFile() = default;
-    ~CFile();   // closes the file if still open, raising nothing
+    ~CFile() { Abort(); }
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
-    bool Open(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
+    bool Open(const wchar_t* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
 
     // As Open; a file that another program holds open or locked is tried again for
     // a moment: kBusyAttempts tries, kBusyDelayMs apart.
-    bool OpenWaiting(const char* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
+    bool OpenWaiting(const wchar_t* pszFileName, unsigned nOpenFlags, CFileException* pError = nullptr);
     static constexpr int kBusyAttempts = 5;
     static constexpr int kBusyDelayMs = 50;
 
@@ -85,10 +78,12 @@ public:
     void Close();
     void Abort();                           // closes, ignoring any error
 
-    static void Remove(const char* pszFileName);
+    static void Remove(const wchar_t* pszFileName);
 
 private:
+    [[noreturn]] void ThrowLastError() const;
+
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
     bool m_bCreated = false;
-    char m_szFileName[260] = {};
+    const wchar_t* m_pszFileName = nullptr;     // the caller's, for as long as the file is open
 };

@@ -73,10 +73,3 @@ void CWnd::CenterWindow()
         y = rcArea.top;
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-LRESULT CWnd::Default()
-{
-    if (m_pCurrentMsg != nullptr)
-        m_pCurrentMsg->bDefault = true;
-    return 0;
-}

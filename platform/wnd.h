@@ -82,7 +82,6 @@ public:
 
     HWND m_hWnd = nullptr;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
         return ::SendMessageW(m_hWnd, message, wParam, lParam);
@@ -107,34 +106,14 @@ public:
     void CenterWindow();
 
     // From a message handler: leave the message to the default processing too.
-    LRESULT Default();
+    LRESULT Default()
+    {
+        m_bDefault = true;
+        return 0;
+    }
 
 protected:
-    // What is decided about one message while it is handled. Each message has its
-    // own: a handler that runs a modal loop (a message box) lets other messages be
-    // handled before it returns, and their decisions are not its own.
-    struct AFX_MSGSTATE {
-        bool bDefault = false;     // Default() was called
-    };
-
-    // Makes state the current message's for as long as it lives, then gives the
-    // message outside it back its own.
-    class CMsgScope {
-    public:
-        CMsgScope(CWnd* pWnd, AFX_MSGSTATE* pState) : m_pWnd(pWnd), m_pOuter(pWnd->m_pCurrentMsg)
-        {
-            pWnd->m_pCurrentMsg = pState;
-        }
-        ~CMsgScope() { m_pWnd->m_pCurrentMsg = m_pOuter; }
-        CMsgScope(const CMsgScope&) = delete;
-        CMsgScope& operator=(const CMsgScope&) = delete;
-
-    private:
-        CWnd* m_pWnd;
-        AFX_MSGSTATE* m_pOuter;
-    };
-
-    AFX_MSGSTATE* m_pCurrentMsg = nullptr;   // the innermost message being handled
+    bool m_bDefault = false;    // Default() was called for the message being handled
 
 private:
     mutable int m_nMessageBoxes = 0;        // of MessageBox, open over this window

@@ -5,27 +5,25 @@
 
 LoadResult LoadSettings(SettingsRecord& record, CFileException* error)
 {
-    auto unreadable = [error](const CFileException& e) {
-        if (error != nullptr) {
-            *error = e;
-            error->SetFileName(kSettingsWritePath);
-        }
-        return LoadResult::unreadable;
-    };
     CFile file;
     CFileException e;
-    if (!file.OpenWaiting(kSettingsReadPath, CFile::modeRead | CFile::shareDenyWrite, &e))
-        return e.IsNoSuchFile() ? LoadResult::noFile : unreadable(e);
-    RecordBytes bytes;
-    EncodeRecord(DefaultRecord(), bytes);
-    try {
-        file.Read(bytes.data(), static_cast<unsigned>(bytes.size()));
-        file.Close();
-    } catch (const CFileException& readError) {
-        return unreadable(readError);
+    if (file.OpenWaiting(kSettingsReadPath, CFile::modeRead | CFile::shareDenyWrite, &e)) {
+        RecordBytes bytes;
+        EncodeRecord(DefaultRecord(), bytes);
+        try {
+            file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+            file.Close();
+            record = DecodeRecord(bytes);
+            return LoadResult::loaded;
+        } catch (const CFileException& readError) {
+            e = readError;
+        }
+    } else if (e.IsNoSuchFile()) {
+        return LoadResult::noFile;
     }
-    record = DecodeRecord(bytes);
-    return LoadResult::loaded;
+    if (error != nullptr)
+        *error = CFileException(e.m_cause, e.m_lOsError, kSettingsWritePath);   // as the user knows it
+    return LoadResult::unreadable;
 }
 
 unsigned long SaveRefusal(unsigned long attributes)
@@ -40,7 +38,7 @@ unsigned long SaveRefusal(unsigned long attributes)
     return 0;
 }
 
-void SaveSettings(const SettingsRecord& record, const char* fileName)
+void SaveSettings(const SettingsRecord& record, const wchar_t* fileName)
 {
     RecordBytes bytes;
     EncodeRecord(record, bytes);
@@ -49,7 +47,7 @@ void SaveSettings(const SettingsRecord& record, const char* fileName)
     // not write it.
     CFile file;
     CFileException error;
-    if (!file.OpenWaiting(fileName, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
+    if (!file.OpenWaiting(fileName, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
                                         CFile::shareDenyWrite | CFile::osOpenReparsePoint, &error))
         throw error;
     try {

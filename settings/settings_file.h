@@ -4,8 +4,8 @@
 #include "settings/settings_record.h"
 
 // The same file, named as the program has always named it for each direction.
-inline constexpr const char kSettingsReadPath[] = "c:\\korvane.ini";
-inline constexpr const char kSettingsWritePath[] = "C:\\korvane.ini";
+inline constexpr const wchar_t kSettingsReadPath[] = L"c:\\korvane.ini";
+inline constexpr const wchar_t kSettingsWritePath[] = L"C:\\korvane.ini";
 
 class CFileException;
 
@@ -29,7 +29,7 @@ LoadResult LoadSettings(SettingsRecord& record, CFileException* error = nullptr)
 // file at that name, a link (never written through), a program that holds the file
 // without letting others write (waited for a moment first), a full disk. The file
 // then keeps its content, and one this save created is removed again.
-void SaveSettings(const SettingsRecord& record, const char* fileName = kSettingsWritePath);
+void SaveSettings(const SettingsRecord& record, const wchar_t* fileName = kSettingsWritePath);
 
 // Why a save refuses what it opened at the settings file's name, from its
 // FILE_ATTRIBUTE_ flags: a Win32 error code, or 0 when it may be written.

@@ -4,29 +4,31 @@
 
 namespace {
 
-// Byte offsets of the fields in the file.
-enum Offset : std::size_t {
-    kVersion = 0,
-    kHeight = 4,
-    kWidth = 8,
-    kBitsPerPixel = 12,
-    kReserved1 = 16,            // 8 bytes
-    kFoodDensity = 24,
-    kFoodPerPacket = 28,
-    kWorkers = 32,
-    kCisterns = 36,
-    kSentinels = 40,
-    kSpeed = 44,
-    kBreedInterval = 48,
-    kWorkerRatio = 52,
-    kEnemies = 56,
-    kMaxEnemies = 60,
-    kEnemyBirthInterval = 64,
-    kClans = 68,                // 1 byte
-    kLoadFlag = 69,             // 1 byte
-    kReserved2 = 70,            // 2 bytes
+// The 32-bit fields at their byte offsets, in file order. Between them: 8 reserved
+// bytes at 16; after them, one byte each of clans (68) and of the load flag (69),
+// and 2 reserved bytes (70).
+const struct {
+    std::size_t offset;
+    std::int32_t SettingsRecord::*field;
+} kInt32Fields[] = {
+    {0, &SettingsRecord::version},
+    {4, &SettingsRecord::height},
+    {8, &SettingsRecord::width},
+    {12, &SettingsRecord::bitsPerPixel},
+    {24, &SettingsRecord::foodDensity},
+    {28, &SettingsRecord::foodPerPacket},
+    {32, &SettingsRecord::workers},
+    {36, &SettingsRecord::cisterns},
+    {40, &SettingsRecord::sentinels},
+    {44, &SettingsRecord::speed},
+    {48, &SettingsRecord::breedInterval},
+    {52, &SettingsRecord::workerRatio},
+    {56, &SettingsRecord::enemies},
+    {60, &SettingsRecord::maxEnemies},
+    {64, &SettingsRecord::enemyBirthInterval},
 };
-static_assert(kReserved2 + 2 == kSettingsRecordSize);
+constexpr std::size_t kReserved1 = 16, kClans = 68, kLoadFlag = 69, kReserved2 = 70;
+static_assert(kReserved2 + sizeof SettingsRecord::reserved2 == kSettingsRecordSize);
 
 void PutInt32(RecordBytes& bytes, std::size_t offset, std::int32_t value)
 {
@@ -47,22 +49,9 @@ std::int32_t GetInt32(const RecordBytes& bytes, std::size_t offset)
 
 void EncodeRecord(const SettingsRecord& r, RecordBytes& bytes)
 {
-    PutInt32(bytes, kVersion, r.version);
-    PutInt32(bytes, kHeight, r.height);
-    PutInt32(bytes, kWidth, r.width);
-    PutInt32(bytes, kBitsPerPixel, r.bitsPerPixel);
+    for (const auto& f : kInt32Fields)
+        PutInt32(bytes, f.offset, r.*f.field);
     std::copy(std::begin(r.reserved1), std::end(r.reserved1), bytes.begin() + kReserved1);
-    PutInt32(bytes, kFoodDensity, r.foodDensity);
-    PutInt32(bytes, kFoodPerPacket, r.foodPerPacket);
-    PutInt32(bytes, kWorkers, r.workers);
-    PutInt32(bytes, kCisterns, r.cisterns);
-    PutInt32(bytes, kSentinels, r.sentinels);
-    PutInt32(bytes, kSpeed, r.speed);
-    PutInt32(bytes, kBreedInterval, r.breedInterval);
-    PutInt32(bytes, kWorkerRatio, r.workerRatio);
-    PutInt32(bytes, kEnemies, r.enemies);
-    PutInt32(bytes, kMaxEnemies, r.maxEnemies);
-    PutInt32(bytes, kEnemyBirthInterval, r.enemyBirthInterval);
     bytes[kClans] = r.clans;
     bytes[kLoadFlag] = r.loadFlag;
     std::copy(std::begin(r.reserved2), std::end(r.reserved2), bytes.begin() + kReserved2);
@@ -71,22 +60,9 @@ void EncodeRecord(const SettingsRecord& r, RecordBytes& bytes)
 SettingsRecord DecodeRecord(const RecordBytes& bytes)
 {
     SettingsRecord r;
-    r.version = GetInt32(bytes, kVersion);
-    r.height = GetInt32(bytes, kHeight);
-    r.width = GetInt32(bytes, kWidth);
-    r.bitsPerPixel = GetInt32(bytes, kBitsPerPixel);
+    for (const auto& f : kInt32Fields)
+        r.*f.field = GetInt32(bytes, f.offset);
     std::copy_n(bytes.begin() + kReserved1, sizeof r.reserved1, r.reserved1);
-    r.foodDensity = GetInt32(bytes, kFoodDensity);
-    r.foodPerPacket = GetInt32(bytes, kFoodPerPacket);
-    r.workers = GetInt32(bytes, kWorkers);
-    r.cisterns = GetInt32(bytes, kCisterns);
-    r.sentinels = GetInt32(bytes, kSentinels);
-    r.speed = GetInt32(bytes, kSpeed);
-    r.breedInterval = GetInt32(bytes, kBreedInterval);
-    r.workerRatio = GetInt32(bytes, kWorkerRatio);
-    r.enemies = GetInt32(bytes, kEnemies);
-    r.maxEnemies = GetInt32(bytes, kMaxEnemies);
-    r.enemyBirthInterval = GetInt32(bytes, kEnemyBirthInterval);
     r.clans = bytes[kClans];
     r.loadFlag = bytes[kLoadFlag];
     std::copy_n(bytes.begin() + kReserved2, sizeof r.reserved2, r.reserved2);

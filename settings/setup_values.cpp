@@ -1,7 +1,5 @@
 #include "settings/setup_values.h"
 
-#include "res/resource.h"
-
 void SetDefaults(SetupValues& v)
 {
     v.m_nHeight = 100;
@@ -73,25 +71,3 @@ SettingsRecord DefaultRecord()
     SetDefaults(values);
     return BuildRecord(values, kSpeedMin, kWorkerRatioWithoutFile);
 }
-
-namespace {
-constexpr std::int32_t kNoMin = 0, kNoMax = 0;
-}
-
-const TransferRow kTransferTable[kTransferRowCount] = {
-    {IDC_EDIT_HEIGHT, &SetupValues::m_nHeight, TransferRow::kInteger, true, 20, 1000},
-    {IDC_EDIT_WIDTH, &SetupValues::m_nWidth, TransferRow::kInteger, true, 20, 1000},
-    {IDC_EDIT_WORKERS, &SetupValues::m_nWorkers, TransferRow::kInteger, false, kNoMin, kNoMax},
-    {IDC_EDIT_SENTINELS, &SetupValues::m_nSentinels, TransferRow::kInteger, false, kNoMin, kNoMax},
-    {IDC_EDIT_CISTERNS, &SetupValues::m_nCisterns, TransferRow::kInteger, false, kNoMin, kNoMax},
-    {IDC_COMBO_COLOR_DEPTH, &SetupValues::m_nColorDepthIndex, TransferRow::kListIndex, false, kNoMin, kNoMax},
-    {IDC_EDIT_FOOD_DENSITY, &SetupValues::m_nFoodDensity, TransferRow::kInteger, true, 0, 100},
-    {IDC_EDIT_FOOD_PER_PACKET, &SetupValues::m_nFoodPerPacket, TransferRow::kInteger, true, 0, 10000},
-    {IDC_CHECK_LOAD, &SetupValues::m_bLoadFlag, TransferRow::kCheck, false, kNoMin, kNoMax},
-    {IDC_EDIT_BREED_INTERVAL, &SetupValues::m_nBreedInterval, TransferRow::kInteger, true, 0, 100000},
-    {IDC_EDIT_ENEMY_BIRTH, &SetupValues::m_nEnemyBirthInterval, TransferRow::kInteger, false, kNoMin, kNoMax},
-    {IDC_EDIT_MAX_ENEMIES, &SetupValues::m_nMaxEnemies, TransferRow::kInteger, false, kNoMin, kNoMax},
-    {IDC_EDIT_ENEMIES, &SetupValues::m_nEnemies, TransferRow::kInteger, false, kNoMin, kNoMax},
-    // The record keeps one unsigned byte of clans: refuse what it cannot hold.
-    {IDC_EDIT_CLANS, &SetupValues::m_nClans, TransferRow::kInteger, true, 0, 255},
-};

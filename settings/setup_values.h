@@ -47,17 +47,3 @@ SettingsRecord BuildRecord(const SetupValues& values, std::int32_t speed, std::i
 // What the file would hold if the dialog were confirmed without a file and without
 // changes: what a missing or short file reads as.
 SettingsRecord DefaultRecord();
-
-// One row of the transfer between the dialog's controls and the values.
-struct TransferRow {
-    enum Kind { kInteger, kListIndex, kCheck };
-    int controlId;
-    std::int32_t SetupValues::*member;
-    Kind kind;
-    bool hasRange;
-    std::int32_t minValue;
-    std::int32_t maxValue;
-};
-
-inline constexpr int kTransferRowCount = 14;
-extern const TransferRow kTransferTable[kTransferRowCount];

@@ -191,22 +191,31 @@ TEST_F(SetupDialog, CancelLeavesTheFileAsItWas)
 }
 
 // A refused entry: the message, the focus on the field with its text selected and
-// kept, nothing written, the dialog still open; the corrected entry then goes through.
+// kept, nothing written, the dialog still open; the range's own boundary then goes
+// through.
 TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
 {
-    const struct { int id; const char* text; const wchar_t* message; } cases[] = {
-        {IDC_EDIT_WIDTH, "abc", L"Veuillez entrer un nombre entier."},
-        {IDC_EDIT_WORKERS, "12abc", L"Veuillez entrer un nombre entier."},
-        {IDC_EDIT_CISTERNS, "99999999999", L"Veuillez entrer un nombre entier."},
-        {IDC_EDIT_ENEMIES, "", L"Veuillez entrer un nombre entier."},
-        {IDC_EDIT_SENTINELS, "5                                                                      ", L"Veuillez entrer un nombre entier."},
-        {IDC_EDIT_HEIGHT, "1001", L"Veuillez entrer un nombre entier compris entre 20 et 1\u00a0000."},
-        {IDC_EDIT_HEIGHT, "19", L"Veuillez entrer un nombre entier compris entre 20 et 1\u00a0000."},
-        {IDC_EDIT_FOOD_DENSITY, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 100."},
-        {IDC_EDIT_FOOD_PER_PACKET, "10001", L"Veuillez entrer un nombre entier compris entre 0 et 10\u00a0000."},
-        {IDC_EDIT_BREED_INTERVAL, "100001", L"Veuillez entrer un nombre entier compris entre 0 et 100\u00a0000."},
-        {IDC_EDIT_CLANS, "256", L"Veuillez entrer un nombre entier compris entre 0 et 255."},
-        {IDC_EDIT_CLANS, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 255."},
+    const wchar_t* const kInteger = L"Veuillez entrer un nombre entier.";
+    const wchar_t* const kTerrain = L"Veuillez entrer un nombre entier compris entre 20 et 1\u00a0000.";
+    const struct { int id; const char* text; const wchar_t* message; const char* accepted; } cases[] = {
+        {IDC_EDIT_WIDTH, "abc", kInteger, "20"},
+        {IDC_EDIT_WORKERS, "12abc", kInteger, "-5"},
+        {IDC_EDIT_CISTERNS, "99999999999", kInteger, "2147483647"},
+        {IDC_EDIT_CISTERNS, "2147483648", kInteger, "-2147483648"},
+        {IDC_EDIT_ENEMIES, "", kInteger, "-1"},
+        {IDC_EDIT_SENTINELS, "5                                                                      ", kInteger, "5"},
+        {IDC_EDIT_HEIGHT, "1001", kTerrain, "1000"},
+        {IDC_EDIT_HEIGHT, "19", kTerrain, "20"},
+        {IDC_EDIT_WIDTH, "1001", kTerrain, "1000"},
+        {IDC_EDIT_WIDTH, "19", kTerrain, "20"},
+        {IDC_EDIT_FOOD_DENSITY, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 100.", "0"},
+        {IDC_EDIT_FOOD_DENSITY, "101", L"Veuillez entrer un nombre entier compris entre 0 et 100.", "100"},
+        {IDC_EDIT_FOOD_PER_PACKET, "10001", L"Veuillez entrer un nombre entier compris entre 0 et 10\u00a0000.", "10000"},
+        {IDC_EDIT_FOOD_PER_PACKET, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 10\u00a0000.", "0"},
+        {IDC_EDIT_BREED_INTERVAL, "100001", L"Veuillez entrer un nombre entier compris entre 0 et 100\u00a0000.", "100000"},
+        {IDC_EDIT_BREED_INTERVAL, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 100\u00a0000.", "0"},
+        {IDC_EDIT_CLANS, "256", L"Veuillez entrer un nombre entier compris entre 0 et 255.", "255"},
+        {IDC_EDIT_CLANS, "-1", L"Veuillez entrer un nombre entier compris entre 0 et 255.", "0"},
     };
     const Bytes original = Encoded(ValidRecord());
     for (const auto& c : cases) {
@@ -227,13 +236,13 @@ TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
                 EXPECT_EQ(start, 0u);
                 EXPECT_EQ(end, std::strlen(c.text));
                 EXPECT_EQ(ReadFile(kSettings), original) << "nothing written while the dialog is open";
-                SetItemText(h, c.id, "20");
+                SetItemText(h, c.id, c.accepted);
                 Click(h, IDOK);
             },
         });
         ASSERT_EQ(out.messages.size(), 1u);
         EXPECT_EQ(out.messages[0], c.message);
-        EXPECT_EQ(out.result, IDOK) << "the corrected entry is accepted";
+        EXPECT_EQ(out.result, IDOK) << "\"" << c.accepted << "\" is refused";
         EXPECT_FALSE(out.timedOut);
     }
 }
@@ -333,7 +342,7 @@ TEST_F(SetupDialog, AnUnreadableFileIsNeverReplacedInSilence)
                                     L"tel qu'il est."})
             EXPECT_NE(text.find(part), std::wstring::npos) << "no \"" << part << "\" in \"" << text << "\"";
         if (c.folder) {
-            EXPECT_TRUE(fs::is_directory(kSettings));
+            EXPECT_TRUE(fs::is_directory(fs::path(kSettings)));
         } else {
             EXPECT_EQ(ReadFile(kSettings), original);
         }
@@ -369,9 +378,10 @@ TEST_F(SetupDialog, TheReportComesBeforeAQueuedCommand)
         const Outcome out = RunModal(dlg, {[](HWND h) { Click(h, IDCANCEL); }});
         EXPECT_EQ(out.result, IDCANCEL) << "the queued OK ended the dialog";
         ASSERT_EQ(out.messages.size(), command == IDOK ? 1u : 0u);
-        if (command == IDOK)
+        if (command == IDOK) {
             EXPECT_EQ(out.messages[0].find(L"Les réglages enregistrés n'ont pas pu être lus."), 0u);
-        EXPECT_TRUE(fs::is_directory(kSettings)) << "something was saved";
+        }
+        EXPECT_TRUE(fs::is_directory(fs::path(kSettings))) << "something was saved";
         CleanDriveC::Clear();
     }
 }

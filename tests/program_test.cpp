@@ -276,7 +276,7 @@ TEST_F(TheProgram, HelpStartsNothingBesideIt)
     EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after the Help command";
     Press(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
-    EXPECT_FALSE(Exists((folder / "winhlp32.marker").c_str())) << "the help viewer beside it was started";
+    EXPECT_FALSE(fs::exists(folder / "winhlp32.marker")) << "the help viewer beside it was started";
 }
 
 // A save ended at any instant (the program killed from the task manager while it
@@ -457,7 +457,7 @@ TEST_F(TheProgram, PlantedDllBesideItIsNeverLoaded)
     EXPECT_EQ(SendMessageW(speed, TBM_GETPOS, 0, 0), 10) << "a trackbar clamps into its range 1 to 10";
     Press(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
-    EXPECT_FALSE(Exists((folder / "planted.marker").c_str())) << "the planted DLL was loaded";
+    EXPECT_FALSE(fs::exists(folder / "planted.marker")) << "the planted DLL was loaded";
 }
 
 // Under a Windows code page without the French accents (Cyrillic 1251, Japanese

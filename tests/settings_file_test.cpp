@@ -22,14 +22,14 @@ using namespace std::chrono;
 
 // A folder on a disk with no space left, which the test session sets up as drive F
 // where it may (mounting one takes root).
-const char* const kOnFullDisk = "F:\\korvane.ini";
-bool HasFullDisk() { return Exists("F:\\filler"); }
+const wchar_t* const kOnFullDisk = L"F:\\korvane.ini";
+bool HasFullDisk() { return Exists(L"F:\\filler"); }
 
 // Another program holding the file without sharing, for a while, from a thread of
 // its own; constructed once the hold has begun (or could not).
 class HeldFor {
 public:
-    HeldFor(const char* path, milliseconds hold)
+    HeldFor(const wchar_t* path, milliseconds hold)
         : m_thread([this, path, hold] {
               HeldOpen held(path);
               m_state = held.IsOpen() ? kHolding : kFailed;
@@ -102,7 +102,7 @@ TEST(LoadSettings, WhatEachFileReadsAs)
         EXPECT_EQ(LoadSettings(record, &error), c.result);
         EXPECT_EQ(Encoded(record), c.expected);
         if (c.result == R::unreadable) {
-            EXPECT_STREQ(error.m_szFileName, "C:\\korvane.ini") << "named as the user knows it";
+            EXPECT_STREQ(error.m_szFileName, L"C:\\korvane.ini") << "named as the user knows it";
         }
     }
 }
@@ -154,7 +154,7 @@ TEST(SaveSettings, EverySituation)
     enum Other { kAlone, kHeldForAMoment, kReaderSharingRead, kReaderSharingReadWrite, kReaderSharingAll };
     const struct {
         const char* name;
-        const char* path;
+        const wchar_t* path;
         std::size_t oldSize;    // 0: no file there
         DWORD attributes;
         Other other;
@@ -187,7 +187,7 @@ TEST(SaveSettings, EverySituation)
             Bytes bytes = old;
             bytes.resize(c.oldSize, 0x5A);
             WriteFile(c.path, bytes);
-            SetFileAttributesA(c.path, c.attributes ? c.attributes : FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(c.path, c.attributes ? c.attributes : FILE_ATTRIBUTE_NORMAL);
         }
         std::unique_ptr<HeldOpen> reader;
         std::unique_ptr<HeldFor> holder;
@@ -214,7 +214,7 @@ TEST(SaveSettings, EverySituation)
             EXPECT_EQ(Exists(c.path), (c.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) << "nothing left, nothing removed";
         }
         if (c.attributes & FILE_ATTRIBUTE_HIDDEN) {
-            EXPECT_EQ(GetFileAttributesA(c.path) & c.attributes, c.attributes) << "its attributes stay";
+            EXPECT_EQ(GetFileAttributesW(c.path) & c.attributes, c.attributes) << "its attributes stay";
         }
         RemoveAll(c.path);
     }
@@ -225,7 +225,7 @@ TEST(SaveSettings, BothNamesOfAFileSeeTheNewRecord)
 {
     CleanDriveC drive;
     WriteFile(kSettings, Encoded(DefaultRecord()));
-    ASSERT_TRUE(CreateHardLinkA(kOther, kSettings, nullptr));
+    ASSERT_TRUE(CreateHardLinkW(kOther, kSettings, nullptr));
     SettingsRecord fresh = DefaultRecord();
     fresh.clans = 17;
     ASSERT_NO_THROW(SaveSettings(fresh));

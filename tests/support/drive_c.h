@@ -20,8 +20,8 @@ namespace testing_drive_c {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-inline const char* const kSettings = "C:\\korvane.ini";
-inline const char* const kOther = "C:\\other.ini";      // a second name, for the tests that make one
+inline const wchar_t* const kSettings = L"C:\\korvane.ini";
+inline const wchar_t* const kOther = L"C:\\other.ini";      // a second name, for the tests that make one
 
 // What the root of drive C holds, by name: a save adds nothing there.
 inline std::set<std::string> RootOfC()
@@ -41,44 +41,44 @@ inline Bytes Encoded(const SettingsRecord& record)
     return Bytes(bytes.begin(), bytes.end());
 }
 
-inline bool Exists(const char* path)
+inline bool Exists(const wchar_t* path)
 {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-inline void SetReadOnly(const char* path, bool readOnly)
+inline void SetReadOnly(const wchar_t* path, bool readOnly)
 {
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(path);
     if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesA(path, readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(path, readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
-inline void RemoveAll(const char* path)
+inline void RemoveAll(const wchar_t* path)
 {
     if (!Exists(path))
         return;
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
     std::error_code ec;
     fs::remove_all(path, ec);
 }
 
-inline void MakeDirectory(const char* path)
+inline void MakeDirectory(const wchar_t* path)
 {
     std::error_code ec;
     fs::create_directory(path, ec);
 }
 
-inline void WriteFile(const char* path, const Bytes& bytes)
+inline void WriteFile(const wchar_t* path, const Bytes& bytes)
 {
     RemoveAll(path);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+    std::ofstream(fs::path(path), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
 }
 
 // The whole content; nothing for a missing file or one that cannot be read.
-inline Bytes ReadFile(const char* path)
+inline Bytes ReadFile(const wchar_t* path)
 {
-    std::ifstream f(path, std::ios::binary);
+    std::ifstream f(fs::path(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
@@ -88,12 +88,12 @@ enum class Sharing { nothing, read, readWrite, readWriteDelete };
 
 class HeldOpen {
 public:
-    explicit HeldOpen(const char* path, Sharing sharing = Sharing::nothing)
+    explicit HeldOpen(const wchar_t* path, Sharing sharing = Sharing::nothing)
     {
         const DWORD share[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
         const DWORD access = sharing == Sharing::nothing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-        m_h = CreateFileA(path, access, share[static_cast<int>(sharing)], nullptr, OPEN_EXISTING, 0, nullptr);
+        m_h = CreateFileW(path, access, share[static_cast<int>(sharing)], nullptr, OPEN_EXISTING, 0, nullptr);
     }
     ~HeldOpen()
     {
