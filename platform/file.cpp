@@ -147,6 +147,12 @@ void CFile::Write(const void* lpBuf, UINT nCount)
         CFileException::ThrowOsError(ERROR_DISK_FULL, m_pszFileName);
 }
 
+void CFile::SeekToBegin()
+{
+    if (::SetFilePointer(m_hFile, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        ThrowLastError();
+}
+
 void CFile::SetLength(ULONGLONG dwNewLen)
 {
     LARGE_INTEGER end;

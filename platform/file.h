@@ -73,6 +73,7 @@ public:
 
     UINT Read(void* lpBuf, UINT nCount);     // the bytes read, fewer at the end of the file
     void Write(const void* lpBuf, UINT nCount);
+    void SeekToBegin();
     void SetLength(ULONGLONG dwNewLen);
     void Flush();                           // to the disk, not just the system's cache
     void Close();

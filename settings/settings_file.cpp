@@ -40,7 +40,7 @@ unsigned long SaveRefusal(unsigned long attributes)
 
 void SaveSettings(const SettingsRecord& record, const wchar_t* fileName)
 {
-    RecordBytes bytes;
+    RecordBytes bytes, old;
     EncodeRecord(record, bytes);
     const UINT size = static_cast<UINT>(bytes.size());
     // Created when absent, never emptied on opening; others may read it meanwhile,
@@ -50,23 +50,37 @@ void SaveSettings(const SettingsRecord& record, const wchar_t* fileName)
     if (!file.OpenWaiting(fileName, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
                                         CFile::shareDenyWrite | CFile::osOpenReparsePoint, &error))
         throw error;
+    UINT oldSize = 0;
+    bool writing = false;
     try {
         if (const DWORD refusal = SaveRefusal(file.GetAttributes()))
             CFileException::ThrowOsError(static_cast<LONG>(refusal), fileName);
+        oldSize = file.Read(old.data(), size);     // what the record replaces
+        file.SeekToBegin();
         // The whole record in one write, and only then the end: the old content is
         // never cut before the new one is there. A file of a record or more needs
         // no new space for it, so a full disk cannot stop it halfway.
+        writing = true;
         file.Write(bytes.data(), size);
         file.SetLength(size);
         file.Flush();
         file.Close();
     } catch (const CFileException&) {
-        file.Abort();
-        if (file.WasCreated()) {
-            try {
-                CFile::Remove(fileName);    // no empty file where there was none
-            } catch (const CFileException&) {
+        // A save that fails leaves what was there: no file where there was none, and
+        // the old bytes back over the new (a tail past them that the end already
+        // cut stays cut).
+        try {
+            if (file.WasCreated()) {
+                file.Abort();
+                CFile::Remove(fileName);
+            } else if (writing) {
+                file.SeekToBegin();
+                file.Write(old.data(), oldSize);
+                if (oldSize < size)
+                    file.SetLength(oldSize);
+                file.Close();
             }
+        } catch (const CFileException&) {
         }
         throw;
     }

@@ -27,8 +27,10 @@ LoadResult LoadSettings(SettingsRecord& record, CFileException* error = nullptr)
 // its attributes, security, names and links; one that did not exist is created.
 // Raises CFileException naming the file when it cannot: a folder or a read-only
 // file at that name, a link (never written through), a program that holds the file
-// without letting others write (waited for a moment first), a full disk. The file
-// then keeps its content, and one this save created is removed again.
+// without letting others write (waited for a moment first), a full disk, a write or
+// a flush that the disk refuses. The file then keeps its first 72 bytes (and all
+// of it unless the failure came once its end was set), and one this save created
+// is removed again.
 void SaveSettings(const SettingsRecord& record, const wchar_t* fileName = kSettingsWritePath);
 
 // Why a save refuses what it opened at the settings file's name, from its

@@ -4,16 +4,20 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "platform/file.h"
 #include "settings/settings_file.h"
 #include "settings/setup_values.h"
 #include "support/drive_c.h"
+#include "support/import_hook.h"
 
 namespace {
 
@@ -25,36 +29,54 @@ using namespace std::chrono;
 const wchar_t* const kOnFullDisk = L"F:\\korvane.ini";
 bool HasFullDisk() { return Exists(L"F:\\filler"); }
 
-// Another program holding the file without sharing, for a while, from a thread of
-// its own; constructed once the hold has begun (or could not).
-class HeldFor {
-public:
-    HeldFor(const wchar_t* path, milliseconds hold)
-        : m_thread([this, path, hold] {
-              HeldOpen held(path);
-              m_state = held.IsOpen() ? kHolding : kFailed;
-              std::this_thread::sleep_for(hold);    // how long the other program keeps it
-          })
-    {
-        const auto start = steady_clock::now();
-        while (m_state == kStarting && steady_clock::now() - start < seconds(5))
-            std::this_thread::yield();
-    }
-    ~HeldFor() { Join(); }
-    HeldFor(const HeldFor&) = delete;
-    HeldFor& operator=(const HeldFor&) = delete;
+// What a load or a save meets, played through this executable's own imports (the
+// settings code is linked into it): the calls that reach the disk, logged in turn
+// and, when asked, refused as a failing disk refuses them; and another program
+// that holds the file until the load or the save first waits for it.
+struct Disk {
+    std::string calls;                  // "write end flush " as they came
+    std::string refused;                // "write" or "flush"
+    std::unique_ptr<HeldOpen> holder;   // let go at the first wait
+} g_disk;
 
-    bool IsHolding() const { return m_state == kHolding; }
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
+BOOL Reach(const char* call, const std::function<BOOL()>& real)
+{
+    g_disk.calls += std::string(call) + " ";
+    if (g_disk.refused == call) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
     }
+    return real();
+}
+BOOL WINAPI DiskWriteFile(HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    return Reach("write", [&] { return import_hook::Real(&::WriteFile, "WriteFile")(h, data, size, written, overlapped); });
+}
+BOOL WINAPI DiskSetEndOfFile(HANDLE h)
+{
+    return Reach("end", [&] { return import_hook::Real(&::SetEndOfFile, "SetEndOfFile")(h); });
+}
+BOOL WINAPI DiskFlushFileBuffers(HANDLE h)
+{
+    return Reach("flush", [&] { return import_hook::Real(&::FlushFileBuffers, "FlushFileBuffers")(h); });
+}
+void WINAPI DiskSleep(DWORD ms)
+{
+    g_disk.holder.reset();
+    import_hook::Real(&::Sleep, "Sleep")(ms);
+}
+
+// The disk and the holder of g_disk, for as long as it lives.
+class DiskHooks {
+public:
+    DiskHooks() { g_disk = Disk(); }
+    ~DiskHooks() { g_disk.holder.reset(); }
 
 private:
-    enum State { kStarting, kHolding, kFailed };
-    std::atomic<State> m_state{kStarting};
-    std::thread m_thread;   // after the state, which it sets
+    import_hook::ImportHook m_write{"WriteFile", reinterpret_cast<void*>(DiskWriteFile)};
+    import_hook::ImportHook m_end{"SetEndOfFile", reinterpret_cast<void*>(DiskSetEndOfFile)};
+    import_hook::ImportHook m_flush{"FlushFileBuffers", reinterpret_cast<void*>(DiskFlushFileBuffers)};
+    import_hook::ImportHook m_sleep{"Sleep", reinterpret_cast<void*>(DiskSleep)};
 };
 
 SettingsRecord Sentinel()
@@ -107,13 +129,16 @@ TEST(LoadSettings, WhatEachFileReadsAs)
     }
 }
 
-// Another program holding the settings file without sharing while it is read: a
-// moment's hold is waited out, a longer one leaves the file unread, with the cause.
-TEST(LoadSettings, AFileHeldOpenWithoutSharing)
+// Another program holding the settings file while it is read: one that lets go
+// while the load waits is waited for; one that holds it throughout, or writes it
+// meanwhile (sharing reading and writing), leaves it unread, with the cause, and
+// untouched.
+TEST(LoadSettings, AFileAnotherProgramHolds)
 {
-    const struct { const char* name; milliseconds hold; LoadResult result; } cases[] = {
-        {"held for a moment", milliseconds(100), LoadResult::loaded},
-        {"held longer than the load waits", milliseconds(1500), LoadResult::unreadable},
+    const struct { const char* name; DWORD share; bool untilTheWait; LoadResult result; } cases[] = {
+        {"held until the load waits", 0, true, LoadResult::loaded},
+        {"held throughout", 0, false, LoadResult::unreadable},
+        {"written by another, sharing read and write", FILE_SHARE_READ | FILE_SHARE_WRITE, false, LoadResult::unreadable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,12 +147,15 @@ TEST(LoadSettings, AFileHeldOpenWithoutSharing)
         theirs.height = 300;
         theirs.clans = 9;
         WriteFile(kSettings, Encoded(theirs));
-        HeldFor other(kSettings, c.hold);
-        ASSERT_TRUE(other.IsHolding());
+        DiskHooks hooks;
+        auto other = std::make_unique<HeldOpen>(kSettings, c.share);
+        ASSERT_TRUE(other->IsOpen());
+        if (c.untilTheWait)
+            g_disk.holder = std::move(other);
         SettingsRecord record = Sentinel();
         CFileException error;
         EXPECT_EQ(LoadSettings(record, &error), c.result);
-        other.Join();
+        other.reset();
         EXPECT_EQ(Encoded(record), c.result == LoadResult::loaded ? Encoded(theirs) : Encoded(Sentinel()));
         if (c.result == LoadResult::unreadable) {
             EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
@@ -142,36 +170,43 @@ TEST(LoadSettings, AFileHeldOpenWithoutSharing)
 // What a save does in each situation it may meet: the cause it raises (none when
 // it saves) and what the file holds after. A save writes the file itself: what
 // belongs to the file (attributes, other names) stays, the old content is never cut
-// first, and a failed save leaves what was there.
+// first, it is flushed once the record and the end are there, and a failed save
+// leaves what was there.
 TEST(SaveSettings, EverySituation)
 {
     const SettingsRecord oldRecord = [] { SettingsRecord r = DefaultRecord(); r.clans = 9; return r; }();
-    const Bytes old = Encoded(oldRecord);
     SettingsRecord fresh = DefaultRecord();
     fresh.width = 555;
     using C = CFileException;
     enum After { kNew, kOld, kNothing };
-    enum Other { kAlone, kHeldForAMoment, kReaderSharingRead, kReaderSharingReadWrite, kReaderSharingAll };
+    enum Other { kAlone, kHolderUntilTheWait, kReaderSharingRead, kReaderSharingReadWrite, kReaderSharingAll,
+                 kWriterSharingReadWrite, kWriteRefused, kFlushRefused };
+    constexpr std::size_t kNoFile = SIZE_MAX;
     const struct {
         const char* name;
         const wchar_t* path;
-        std::size_t oldSize;    // 0: no file there
+        std::size_t oldSize;
         DWORD attributes;
         Other other;
         int cause;
         After after;
     } cases[] = {
-        {"no file", kSettings, 0, 0, kAlone, C::none, kNew},
-        {"no file, on a full disk", kOnFullDisk, 0, 0, kAlone, C::diskFull, kNothing},
+        {"no file", kSettings, kNoFile, 0, kAlone, C::none, kNew},
+        {"no file, on a full disk", kOnFullDisk, kNoFile, 0, kAlone, C::diskFull, kNothing},
+        {"an empty file, on a full disk", kOnFullDisk, 0, 0, kAlone, C::diskFull, kOld},
         {"a file of 72 bytes", kSettings, 72, 0, kAlone, C::none, kNew},
         {"a 4,096-byte file ends at 72", kSettings, 4096, 0, kAlone, C::none, kNew},
         {"a hidden system file stays so", kSettings, 72, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, kAlone, C::none, kNew},
         {"a read-only file", kSettings, 72, FILE_ATTRIBUTE_READONLY, kAlone, C::accessDenied, kOld},
-        {"a folder at the name", kSettings, 0, FILE_ATTRIBUTE_DIRECTORY, kAlone, C::accessDenied, kNothing},
+        {"a folder at the name", kSettings, kNoFile, FILE_ATTRIBUTE_DIRECTORY, kAlone, C::accessDenied, kNothing},
         {"a reader sharing read and write", kSettings, 72, 0, kReaderSharingReadWrite, C::none, kNew},
         {"a reader sharing read, write and delete", kSettings, 72, 0, kReaderSharingAll, C::none, kNew},
         {"a reader sharing only read", kSettings, 72, 0, kReaderSharingRead, C::sharingViolation, kOld},
-        {"a holder released within the wait", kSettings, 72, 0, kHeldForAMoment, C::none, kNew},
+        {"a writer sharing read and write", kSettings, 72, 0, kWriterSharingReadWrite, C::sharingViolation, kOld},
+        {"a holder that lets go while the save waits", kSettings, 72, 0, kHolderUntilTheWait, C::none, kNew},
+        {"a write the disk refuses", kSettings, 72, 0, kWriteRefused, C::hardIO, kOld},
+        {"a write the disk refuses, over 4,096 bytes", kSettings, 4096, 0, kWriteRefused, C::hardIO, kOld},
+        {"a flush the disk refuses", kSettings, 72, 0, kFlushRefused, C::hardIO, kOld},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,38 +216,46 @@ TEST(SaveSettings, EverySituation)
             continue;
         }
         RemoveAll(c.path);
+        Bytes old = Encoded(oldRecord);
         if (c.attributes & FILE_ATTRIBUTE_DIRECTORY) {
             MakeDirectory(c.path);
-        } else if (c.oldSize > 0) {
-            Bytes bytes = old;
-            bytes.resize(c.oldSize, 0x5A);
-            WriteFile(c.path, bytes);
+        } else if (c.oldSize != kNoFile) {
+            old.resize(c.oldSize, 0x5A);
+            WriteFile(c.path, old);
             SetFileAttributesW(c.path, c.attributes ? c.attributes : FILE_ATTRIBUTE_NORMAL);
         }
-        std::unique_ptr<HeldOpen> reader;
-        std::unique_ptr<HeldFor> holder;
-        if (c.other == kHeldForAMoment)
-            holder = std::make_unique<HeldFor>(c.path, milliseconds(100));
-        else if (c.other != kAlone)
-            reader = std::make_unique<HeldOpen>(c.path, c.other == kReaderSharingRead ? Sharing::read
-                                                        : c.other == kReaderSharingReadWrite ? Sharing::readWrite
-                                                                                             : Sharing::readWriteDelete);
-        int cause = C::none;
-        try {
-            SaveSettings(fresh, c.path);
-        } catch (const CFileException& e) {
-            cause = e.m_cause;
-            EXPECT_STREQ(e.m_szFileName, c.path) << "the message names the file";
+        std::unique_ptr<HeldOpen> other;
+        {
+            DiskHooks hooks;
+            const DWORD readWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
+            switch (c.other) {
+            case kHolderUntilTheWait: g_disk.holder = std::make_unique<HeldOpen>(c.path); break;
+            case kReaderSharingRead: other = std::make_unique<HeldOpen>(c.path, FILE_SHARE_READ, GENERIC_READ); break;
+            case kReaderSharingReadWrite: other = std::make_unique<HeldOpen>(c.path, readWrite, GENERIC_READ); break;
+            case kReaderSharingAll: other = std::make_unique<HeldOpen>(c.path, readWrite | FILE_SHARE_DELETE, GENERIC_READ); break;
+            case kWriterSharingReadWrite: other = std::make_unique<HeldOpen>(c.path, readWrite); break;
+            case kWriteRefused: g_disk.refused = "write"; break;
+            case kFlushRefused: g_disk.refused = "flush"; break;
+            case kAlone: break;
+            }
+            int cause = C::none;
+            try {
+                SaveSettings(fresh, c.path);
+            } catch (const CFileException& e) {
+                cause = e.m_cause;
+                EXPECT_STREQ(e.m_szFileName, c.path) << "the message names the file";
+            }
+            EXPECT_EQ(cause, c.cause);
+            if (c.after == kNew) {
+                EXPECT_EQ(g_disk.calls, "write end flush ") << "the record, its end, one flush";
+            }
         }
-        reader.reset();
-        holder.reset();
-        EXPECT_EQ(cause, c.cause);
+        other.reset();
         const Bytes expected = c.after == kNew ? Encoded(fresh) : c.after == kOld ? old : Bytes();
         EXPECT_EQ(ReadFile(c.path).size(), expected.size());
         EXPECT_EQ(ReadFile(c.path), expected);
-        if (c.after == kNothing) {
-            EXPECT_EQ(Exists(c.path), (c.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) << "nothing left, nothing removed";
-        }
+        EXPECT_EQ(Exists(c.path), c.after != kNothing || (c.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            << "a file left where there was none, or one removed";
         if (c.attributes & FILE_ATTRIBUTE_HIDDEN) {
             EXPECT_EQ(GetFileAttributesW(c.path) & c.attributes, c.attributes) << "its attributes stay";
         }

@@ -82,18 +82,13 @@ inline Bytes ReadFile(const wchar_t* path)
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-// Another program holding the file open, for as long as it lives: sharing nothing
-// (and writing), or reading and letting others read, write or also delete it.
-enum class Sharing { nothing, read, readWrite, readWriteDelete };
-
+// Another program holding the file open for as long as it lives: by default
+// reading and writing it, sharing nothing.
 class HeldOpen {
 public:
-    explicit HeldOpen(const wchar_t* path, Sharing sharing = Sharing::nothing)
+    explicit HeldOpen(const wchar_t* path, DWORD share = 0, DWORD access = GENERIC_READ | GENERIC_WRITE)
+        : m_h(CreateFileW(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr))
     {
-        const DWORD share[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
-        const DWORD access = sharing == Sharing::nothing ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-        m_h = CreateFileW(path, access, share[static_cast<int>(sharing)], nullptr, OPEN_EXISTING, 0, nullptr);
     }
     ~HeldOpen()
     {
@@ -105,7 +100,7 @@ public:
     bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
 
 private:
-    HANDLE m_h = INVALID_HANDLE_VALUE;
+    HANDLE m_h;
 };
 
 // Gives each test a root of drive C without a settings file, and leaves none.
