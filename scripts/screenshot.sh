@@ -1,39 +1,27 @@
 #!/usr/bin/env bash
-# Shows the setup dialog in Wine's virtual desktop (which draws the caption) on an
-# X server of its own, saves a picture of it as PNG (default: build/setup-dialog.png),
-# then cancels the dialog. Builds what it needs: the 32-bit program, or where this
-# machine cannot run 32-bit programs a 64-bit build of the same sources (it says
-# so). Runs in the run command's own prefix (build/wineprefix-run, or
+# Shows the setup dialog in Wine's virtual desktop (which draws its caption) on an X
+# server of its own, saves a picture of it as PNG (default build/setup-dialog.png),
+# cancels it and prints the picture's path. In the run command's own prefix (or
 # KORVANE_WINEPREFIX); KORVANE_SETUP_EXE may name another build of the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/setup-dialog.png}")
+given=${KORVANE_WINDOWS_ARCH:-}     # by the run command, which said which build runs
 
 scripts/install-deps.sh
-. scripts/wine-prefix.sh
-# (Run by run.sh, which chose the build and said so.)
-given=${KORVANE_WINDOWS_ARCH:-}
-export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$(own_run_prefix "${given:-$(choose_build "$(machine_runs_32bit)" none)}")}
 . scripts/wine-env.sh
+export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$(own_run_prefix "$KORVANE_WINDOWS_ARCH")}
+wine_env
 [ -n "$given" ] || say_build screenshot
-cmake --preset "$KORVANE_WIN_PRESET" >/dev/null
-cmake --build --preset "$KORVANE_WIN_PRESET" >/dev/null
+korvane_build "$KORVANE_WIN_PRESET"
 program=${KORVANE_SETUP_EXE:-$PWD/build/$KORVANE_WIN_PRESET/korvane-setup.exe}
-probe=$PWD/build/$KORVANE_WIN_PRESET/tools/dialog_probe.exe
 
-wine_prefix_init
-trap wine_session_stop EXIT
-xvfb_start
-wine_prefix_unmanaged
-
+KORVANE_USE_DISPLAY= wine_session_start
 work=$(work_folder "screenshot-$$")
-trap 'wine_session_stop; rm -rf "$work"' EXIT
-"$KORVANE_WINE" explorer /desktop=korvane,1000x720 "$probe" show "$program" "$work/ready" "$work/go" >/dev/null 2>&1 &
-probe_pid=$!
-if ! wait_for 60 test -s "$work/ready"; then
-    echo "the dialog did not appear" >&2
-    exit 1
-fi
+"$KORVANE_WINE" explorer /desktop=korvane,1000x720 "$PWD/build/$KORVANE_WIN_PRESET/tools/dialog_probe.exe" \
+    show "$program" "$work/ready" "$work/go" >/dev/null 2>&1 &
+probe=$!
+wait_for 60 test -s "$work/ready" || { echo "the dialog did not appear" >&2; exit 1; }
 read -r x y w h <"$work/ready"
 mkdir -p "$(dirname "$out")"
 # Until two pictures in a row are the same: the dialog has finished painting.
@@ -46,5 +34,6 @@ for _ in $(seq 50); do
 done
 cp "$work/b.png" "$out"
 touch "$work/go"
-wait "$probe_pid" || true
+wait "$probe" || true
+rm -rf "$work"
 echo "$out"

@@ -1,49 +1,76 @@
-# Sourced by the scripts that run Windows programs: sets up a 32-bit Wine prefix
-# under the build folder (never ~/.wine; build/wineprefix for the tests unless
-# KORVANE_WINEPREFIX names another) and, on request, an X server and the Wine helper
-# processes, all stopped again by wine_session_stop.
+# Sourced by the scripts and the shell tests: the build this machine runs, its Wine
+# environment, the build, a Wine session, and what they know of a Wine prefix.
 # shellcheck shell=bash
 
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-. "$KORVANE_ROOT/scripts/wine-prefix.sh"
 
-# The program is a 32-bit one, and Wine runs it with its 32-bit loader, an i386
-# Linux program. Some virtual machines cannot run 32-bit x86 code at all (the kernel
-# answers "Exec format error"): there a 64-bit build of the same sources runs under
-# Wine's 64-bit loader instead, in a 64-bit prefix. KORVANE_WINDOWS_ARCH (i686 or
-# x86_64) may name the choice; run.sh makes it from the player's prefix. The
-# loader is named, never left to Debian's "wine", which takes the 32-bit one
-# wherever it is installed, even where it cannot run.
-if [ -z "${KORVANE_WINDOWS_ARCH:-}" ]; then
-    KORVANE_WINDOWS_ARCH=$(choose_build "$(machine_runs_32bit)" none)
-fi
-export KORVANE_WINDOWS_ARCH
-if [ "$KORVANE_WINDOWS_ARCH" = x86_64 ]; then
-    KORVANE_WINE=/usr/lib/wine/wine64
-    KORVANE_WIN_PRESET=win64
-    _korvane_prefix_suffix=64
-    export WINEARCH=win64 WINELOADER=$KORVANE_WINE
-else
-    KORVANE_WINE=/usr/lib/wine/wine
-    KORVANE_WIN_PRESET=win32
-    _korvane_prefix_suffix=
-    export WINEARCH=win32
-fi
-# Never the user's own WINEPREFIX: the tests remove C:\korvane.ini there.
-export WINEPREFIX=${KORVANE_WINEPREFIX:-$KORVANE_ROOT/build/wineprefix$_korvane_prefix_suffix}
-export WINEDEBUG=${WINEDEBUG:--all,err+module}
-# No Mono or Gecko installer prompts; a test may add overrides of its own.
-export WINEDLLOVERRIDES="mscoree,mshtml=${KORVANE_DLLOVERRIDES:+;$KORVANE_DLLOVERRIDES}"
-# The locale sets Wine's ANSI code page: 1252, Western European, unless a test asks
-# for another (ru_RU.UTF-8 gives 1251, ja_JP.UTF-8 gives 932).
-# (Wine needs no host locale for it: bash's warning that it has none is hushed.)
-{ export LANG=${KORVANE_LOCALE:-C.UTF-8} LC_ALL=${KORVANE_LOCALE:-C.UTF-8}; } 2>/dev/null
+# "yes" when this machine runs 32-bit x86 programs: when Wine's 32-bit loader, an
+# i386 program, starts (the tests give other loaders).
+machine_runs_32bit() {
+    local wine32=${1:-/usr/lib/wine/wine} wine64=${2:-/usr/lib/wine/wine64}
+    if "$wine32" --version >/dev/null 2>&1 || ! [ -x "$wine64" ]; then echo yes; else echo no; fi
+}
 
-# Says, for a script (its name given), that the 64-bit build runs here, when it does.
+# The build that runs: choose_build <runs 32-bit: yes|no> <prefix: none|win32|win64>
+# prints i686 (the program as it ships) or x86_64 (a 64-bit build of the same
+# sources, where 32-bit programs cannot run), or refuses what nothing could run.
+choose_build() {
+    case $1/$2 in
+    yes/*) echo i686 ;;
+    no/none | no/win64) echo x86_64 ;;
+    *)
+        echo "run: this machine cannot run 32-bit programs (its kernel answers \"Exec format error\"), and" \
+             "the prefix is a 32-bit one, which only Wine's 32-bit loader runs; nothing was changed." \
+             "Run it on a machine that runs 32-bit programs, or use a 64-bit prefix." >&2
+        return 1 ;;
+    esac
+}
+
+# The environment for KORVANE_WINDOWS_ARCH (else this machine's choice) in the
+# prefix KORVANE_WINEPREFIX (else the tests' own: never ~/.wine, whose settings file
+# the tests remove). The loader is named: Debian's "wine" takes the 32-bit one even
+# where it cannot run.
+wine_env() {
+    export KORVANE_WINDOWS_ARCH=${KORVANE_WINDOWS_ARCH:-$(choose_build "$(machine_runs_32bit)" none)}
+    local suffix=
+    if [ "$KORVANE_WINDOWS_ARCH" = x86_64 ]; then
+        KORVANE_WINE=/usr/lib/wine/wine64 KORVANE_WIN_PRESET=win64 suffix=64
+        export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    else
+        KORVANE_WINE=/usr/lib/wine/wine KORVANE_WIN_PRESET=win32
+        export WINEARCH=win32
+    fi
+    export WINEPREFIX=${KORVANE_WINEPREFIX:-$KORVANE_ROOT/build/wineprefix$suffix}
+    export WINEDEBUG=${WINEDEBUG:--all,err+module}
+    export WINEDLLOVERRIDES="mscoree,mshtml=${KORVANE_DLLOVERRIDES:+;$KORVANE_DLLOVERRIDES}"
+    # The locale sets Wine's ANSI code page: 1252 unless a test asks for another.
+    # (Wine needs no host locale for it: bash's warning that there is none is hushed.)
+    { export LANG=${KORVANE_LOCALE:-C.UTF-8} LC_ALL=${KORVANE_LOCALE:-C.UTF-8}; } 2>/dev/null
+}
+wine_env
+
+# Says, for a script, that the 64-bit build runs here, when it does.
 say_build() {
     [ "$KORVANE_WIN_PRESET" = win64 ] || return 0
     echo "$1: this machine cannot run 32-bit programs (its kernel answers \"Exec format error\"): using the" \
          "64-bit build of the same sources (build/win64) with Wine's 64-bit loader, in a 64-bit prefix." >&2
+}
+
+# Builds the given presets, saying nothing unless a build fails. Where build/ is
+# another user's (a run as root made it), what is there is run if it is up to date.
+korvane_build() {
+    local preset dir out
+    for preset in "$@"; do
+        dir=$KORVANE_ROOT/build/$preset
+        if mkdir -p "$dir" 2>/dev/null && [ -w "$dir" ]; then
+            out=$(cd "$KORVANE_ROOT" && cmake --preset "$preset" 2>&1 && cmake --build --preset "$preset" 2>&1) ||
+                { echo "$out" >&2; return 1; }
+        elif ! ninja -C "$dir" -n 2>/dev/null | grep -q '^ninja: no work to do'; then
+            echo "build: $dir is $(stat -c %U "$dir" 2>/dev/null || echo "another user")'s and out of date;" \
+                 "run the command once as that user to build it." >&2
+            return 1
+        fi
+    done
 }
 
 # Polls CMD every 50 ms until it succeeds or SECONDS pass.
@@ -56,11 +83,7 @@ wait_for() {
     done
 }
 
-# The Windows side of drive C, where the program keeps its settings file.
-wine_drive_c() { prefix_drive_c "$WINEPREFIX"; }
-
-# A folder of build/work for a script's or a test's own files, empty: what an
-# earlier run that was killed left there is removed first. Nothing goes to /tmp.
+# An empty folder of build/work for a script's or a test's own files.
 work_folder() {
     local dir=$KORVANE_ROOT/build/work/$1
     rm -rf "$dir"
@@ -68,27 +91,112 @@ work_folder() {
     echo "$dir"
 }
 
-# Stops a prefix's Wine server, if one runs, and removes what Wine kept of it in
-# /tmp (its server folder), so that the prefix can go without leaving anything
-# behind. (Asking a server to stop where none runs would make that folder anew.)
-prefix_forget() {
-    local prefix=$1 name pid dir
-    [ -d "$prefix" ] || return 0
-    name=$(prefix_server_dir_name "$prefix") || return 0
-    pid=$(prefix_server_pid "$prefix")
-    if [ -n "$pid" ]; then
-        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-        wait_for 10 eval "! kill -0 $pid 2>/dev/null" || echo "wine: the server of $prefix did not stop" >&2
+# The run command's own prefix for a build (i686 or x86_64).
+own_run_prefix() { echo "$KORVANE_ROOT/build/wineprefix-run$([ "$1" = i686 ] || echo 64)"; }
+
+# The prefix's architecture, as Wine records it: win32 or win64.
+prefix_arch() {
+    local arch
+    arch=$(sed -n 's/^#arch=//p' "$1/system.reg" 2>/dev/null | head -n1)
+    echo "${arch:-$([ -d "$1/drive_c/windows/syswow64" ] && echo win64 || echo win32)}"
+}
+
+# The folder that the prefix's drive C stands for: where dosdevices/c: points.
+prefix_drive_c() {
+    if [ -L "$1/dosdevices/c:" ]; then (cd "$1/dosdevices" && realpath -m "$(readlink c:)"); else echo "$1/drive_c"; fi
+}
+
+# The settings file in a drive C folder as Windows finds C:\korvane.ini, whose
+# names are case-blind: the name in that case, else any case, else that case.
+settings_file_in() {
+    local found
+    if [ ! -e "$1/korvane.ini" ]; then
+        found=$(find "$1/" -maxdepth 1 -iname korvane.ini -print -quit 2>/dev/null)
+        [ -n "$found" ] && { echo "$found"; return 0; }
     fi
-    for dir in /tmp/wine-*/"$name" "/tmp/.wine-$(id -u)/$name"; do
-        [ -d "$dir" ] || continue
-        rm -rf "$dir"
-        rmdir "$(dirname "$dir")" 2>/dev/null || true
+    echo "$1/korvane.ini"
+}
+
+# The folder, under /tmp, where a Wine server of the prefix works.
+prefix_server_dir_name() {
+    local dev ino
+    read -r dev ino < <(stat -c '%d %i' "$1") || return 1
+    printf 'server-%x-%x' "$dev" "$ino"
+}
+
+# The process of the prefix's running Wine server, and its program.
+prefix_server_pid() {
+    local name pid
+    name=$(prefix_server_dir_name "$1") || return 0
+    for pid in $(pgrep wineserver 2>/dev/null); do
+        if [ "$(basename "$(readlink "/proc/$pid/cwd" 2>/dev/null)")" = "$name" ]; then echo "$pid"; fi
+    done
+}
+prefix_server_of() { local pid; pid=$(prefix_server_pid "$1"); [ -z "$pid" ] || readlink "/proc/$pid/exe"; }
+
+# The wine.inf of the Wine a program belongs to, found beside it as Wine installs it.
+wine_inf_of() {
+    local program dir inf
+    program=$(realpath "$(command -v "$1" 2>/dev/null)" 2>/dev/null) || return 0
+    dir=$(dirname "$program")
+    for inf in "$dir/../share/wine/wine.inf" "$dir/../../share/wine/wine.inf" "$dir/../wine.inf" \
+               "$dir/../loader/wine.inf"; do
+        if [ -f "$inf" ]; then realpath "$inf"; return 0; fi
     done
 }
 
+# Whether a Wine may run the prefix, silent when it may: prefix_verdict <prefix>
+#   <its .update-timestamp, or "none"> <wine> <its wine.inf, or ""> <that file's mtime>
+#   <a running server's program, or ""> <its wine.inf> <update: yes/no>
+# A prefix records the last Wine that updated it as its wine.inf's time: another
+# would update the whole prefix, and a server of another makes ours stop.
+prefix_verdict() {
+    local prefix=$1 stamp=${2%$'\r'} wine=$3 inf=$4 inf_time=$5 server=$6 server_inf=$7 update=$8
+    local how="give the prefix's own Wine with --wine PATH (or WINE=PATH, and WINESERVER for its server)"
+    if [ -n "$server" ] && [ "$server_inf" != "$inf" ]; then
+        echo "run: a server of another Wine ($server) is running for $prefix, perhaps the simulation's;" \
+             "$wine cannot join it. Close what runs there, or $how. Nothing was changed." >&2
+        return 1
+    fi
+    [ "$stamp" = disable ] && return 0     # the player turned Wine's updates off
+    [ -n "$inf" ] && [ "${stamp%% *}" = "$inf_time" ] && return 0
+    [ "$update" = yes ] && return 0
+    if [ -z "$inf" ]; then
+        echo "run: $wine is not a Wine whose wine.inf can be found, so which Wine made $prefix cannot be" \
+             "told; $how, or pass --update-prefix to run it anyway. Nothing was changed." >&2
+    elif [ "$stamp" = none ]; then
+        echo "run: $prefix has no .update-timestamp, so $wine would update the whole prefix first; $how," \
+             "or pass --update-prefix to let it. Nothing was changed." >&2
+    else
+        echo "run: $prefix was last updated by another Wine (its .update-timestamp says $stamp; $wine is" \
+             "of $inf, $inf_time), which $wine would update the whole prefix to replace: its DLLs and much" \
+             "of its registry. $how, or pass --update-prefix to let $wine update it. Nothing was changed." >&2
+    fi
+    return 1
+}
+
+# Stops the prefix's Wine server if one runs (asking where none runs would make its
+# folder anew), and removes that folder in /tmp.
+prefix_forget() {
+    local name pid dir
+    [ -d "$1" ] || return 0
+    name=$(prefix_server_dir_name "$1") || return 0
+    pid=$(prefix_server_pid "$1")
+    if [ -n "$pid" ]; then
+        WINEPREFIX=$1 wineserver -k >/dev/null 2>&1 || kill "$pid" 2>/dev/null
+        wait_for 10 eval "! kill -0 $pid 2>/dev/null" || echo "wine: the server of $1 did not stop" >&2
+    fi
+    for dir in /tmp/wine-*/"$name" /tmp/.wine-*/"$name"; do
+        if [ -d "$dir" ]; then rm -rf "$dir"; rmdir "$(dirname "$dir")" 2>/dev/null || true; fi
+    done
+}
+
+# Boots the prefix once, and gives it Wine's own fonts, among them the dialog's
+# bitmap "MS Sans Serif", which Wine 8 on Debian does not load from where the
+# fonts-wine package puts them (the dialog would fall back to a wider host font);
+# wine_prefix_fonts prints how many it copied.
 wine_prefix_init() {
-    if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -f "$WINEPREFIX/.korvane-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.korvane-ready" ]; then
         mkdir -p "$WINEPREFIX"
         echo "wine: creating the prefix $WINEPREFIX" >&2
         "$KORVANE_WINE" wineboot -i >/dev/null 2>&1
@@ -97,25 +205,6 @@ wine_prefix_init() {
     fi
     wine_prefix_fonts >/dev/null
 }
-
-# On an X server of our own, which has no window manager, every hidden window
-# would wait 2 s for one: Wine then manages its windows itself. Set only for such
-# a server; on a user's display the window manager keeps them (a taskbar entry, a
-# frame it can move).
-wine_prefix_unmanaged() {
-    grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
-        "$KORVANE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-}
-wine_prefix_managed() {
-    ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
-        "$KORVANE_WINE" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
-}
-
-# Wine's own fonts, among them the bitmap "MS Sans Serif" of the dialog. Wine 8 on
-# Debian 12 does not load them from where the fonts-wine package puts them, and
-# without them the dialog's font falls back to a wider host font that cuts labels.
-# Copies only what the prefix's Fonts folder lacks, so an older prefix gets them too,
-# and prints how many it copied.
 wine_prefix_fonts() {
     local fonts
     fonts="$(prefix_drive_c "$WINEPREFIX")/windows/Fonts"
@@ -123,31 +212,42 @@ wine_prefix_fonts() {
     cp -n -v /usr/share/wine/fonts/* "$fonts/" | wc -l
 }
 
-_korvane_xvfb_pid=
-_korvane_keeper_pid=
+_korvane_xvfb_pid= _korvane_keeper_pid= _korvane_full_disk=
 
-# Starts an X server of our own on a free display.
-xvfb_start() {
-    local fdfile
-    fdfile=$(work_folder "xvfb-$$")/display
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
-    _korvane_xvfb_pid=$!
-    if ! wait_for 20 test -s "$fdfile"; then
-        echo "Xvfb did not start" >&2
-        return 1
+# A Wine session in the prefix, until wine_session_stop or the exit: on the current
+# display when asked (KORVANE_USE_DISPLAY), its window manager keeping the windows;
+# else on an X server of its own, which has none, so Wine manages them itself (else
+# every hidden window waits 2 s for one). A keeper program, when given, starts
+# Wine's helper processes, so that they are not children of what runs next (ctest).
+wine_session_start() {
+    local keeper=${1:-} managed=N out fdfile
+    trap wine_session_stop EXIT
+    wine_prefix_init
+    if [ -n "${KORVANE_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+        managed=Y
+    else
+        fdfile=$(work_folder "xvfb-$$")/display
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+        _korvane_xvfb_pid=$!
+        wait_for 20 test -s "$fdfile" || { echo "Xvfb did not start" >&2; return 1; }
+        export DISPLAY=":$(head -n1 "$fdfile")"
     fi
-    export DISPLAY=":$(head -n1 "$fdfile")"
-    rm -rf "$(dirname "$fdfile")"
+    if ! grep -q "^\"Managed\"=\"$managed\"" "$WINEPREFIX/user.reg" 2>/dev/null; then
+        "$KORVANE_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
+    fi
+    [ -n "$keeper" ] || return 0
+    out=$(work_folder keeper)/out
+    "$KORVANE_WINE" "$keeper" >"$out" 2>&1 </dev/null &
+    _korvane_keeper_pid=$!
+    wait_for 60 grep -q ready "$out" || { echo "Wine did not start: $(cat "$out")" >&2; return 1; }
 }
 
 # A disk with no space left as the prefix's drive F, for the tests of a save on a
 # full disk: a file system of one page, filled. Mounting one takes root; without,
 # there is no drive F and those tests say that they skip.
-_korvane_full_disk=
 full_disk_start() {
     local dir=$KORVANE_ROOT/build/full-disk
-    # One that a killed run left mounted goes first.
-    if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" 2>/dev/null || true; fi
+    if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" 2>/dev/null || true; fi   # a killed run's
     [ "$(id -u)" = 0 ] || return 0
     mkdir -p "$dir"
     mount -t tmpfs -o size=4k korvane-full-disk "$dir" 2>/dev/null || return 0
@@ -155,44 +255,16 @@ full_disk_start() {
     head -c 4096 /dev/zero >"$dir/filler" 2>/dev/null || true
     ln -sfn "$dir" "$WINEPREFIX/dosdevices/f:"
 }
-full_disk_stop() {
-    [ -n "$_korvane_full_disk" ] || return 0
-    rm -f "$WINEPREFIX/dosdevices/f:"
-    umount "$_korvane_full_disk" 2>/dev/null || true
-    _korvane_full_disk=
-}
-
-# Boots the prefix, starts an X server unless one is asked to use the current
-# display, and starts Wine's helper processes by running a small program that keeps
-# a hidden window open, so that they are not children of whatever runs next.
-wine_session_start() {
-    local keeper=$1
-    wine_prefix_init
-    full_disk_start
-    if [ -z "${KORVANE_USE_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
-        xvfb_start
-        wine_prefix_unmanaged
-    fi
-    local out
-    out=$(work_folder keeper)/out
-    "$KORVANE_WINE" "$keeper" >"$out" 2>&1 </dev/null &
-    _korvane_keeper_pid=$!
-    if ! wait_for 60 grep -q ready "$out"; then
-        echo "Wine did not start: $(cat "$out")" >&2
-        return 1
-    fi
-}
 
 wine_session_stop() {
     prefix_forget "$WINEPREFIX"
-    full_disk_stop
-    if [ -n "$_korvane_keeper_pid" ]; then
-        wait "$_korvane_keeper_pid" 2>/dev/null || true
-        _korvane_keeper_pid=
+    if [ -n "$_korvane_full_disk" ]; then
+        rm -f "$WINEPREFIX/dosdevices/f:"
+        umount "$_korvane_full_disk" 2>/dev/null || true
+        _korvane_full_disk=
     fi
-    if [ -n "$_korvane_xvfb_pid" ]; then
-        kill "$_korvane_xvfb_pid" 2>/dev/null || true
-        wait "$_korvane_xvfb_pid" 2>/dev/null || true
-        _korvane_xvfb_pid=
-    fi
+    [ -z "$_korvane_xvfb_pid" ] || kill "$_korvane_xvfb_pid" 2>/dev/null || true
+    local pid
+    for pid in $_korvane_keeper_pid $_korvane_xvfb_pid; do wait "$pid" 2>/dev/null || true; done
+    _korvane_keeper_pid= _korvane_xvfb_pid=
 }

@@ -4,11 +4,12 @@
 # the dialog shows, OK writes the settings file on the prefix's drive C (in the
 # first, a KORVANE.INI on a drive C moved to drive_x), the command prints its
 # values, and every file of the prefix keeps its content but the settings file, the
-# fonts it says it added and the lines any Wine run rewrites. A prefix of another
-# Wine or of another user is refused with nothing written; so is a folder that is
-# not a prefix; which Wine runs a prefix's server is told from the server's own
-# files, and the decisions (that Wine, the build for the machine and the prefix)
-# are tested on tables of their inputs. Without --prefix, on a display it did not
+# fonts it says it added and what any Wine start rewrites. Refused with nothing
+# written: a prefix of another Wine, a folder that is not a prefix, a prefix of
+# another user, whose owner's command then works as printed. Which Wine runs a
+# prefix's server is told from the server itself; the decisions (that Wine, the
+# machine's kind from its loaders, the build for the machine and the prefix) are
+# tested on tables of their inputs. Without --prefix, on a display it did not
 # start, the run leaves the window manager's handling alone; without a display it
 # prints its picture's path. Each prefix is a copy of one booted once per run.
 # Needs an X display (the test session's).
@@ -17,6 +18,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$1 press=$2
 . "$root/scripts/wine-env.sh"
+. "$root/tests/support/records.sh"
 work=$(work_folder run_prefix)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -35,19 +37,14 @@ contents() {
 # A registry file without what any Wine start rewrites in it (measured, and
 # after the first start: see below): the time its server saved it (the ";; All
 # keys relative to" header) and each key's time of change; and the display
-# driver's date ("DriverDateData", the time of that start), which Wine's device
-# setup writes anew at every start with a display, in the display adapter's and
-# monitor's keys.
+# driver's date, which Wine's device setup writes anew at every start with a
+# display. (Debian's Wine also rewrites the prefix's "wineserver" file, the name of
+# its server's folder in /tmp, whenever that folder is gone.)
 registry() {
     sed -e '/^;; All keys relative to/d' -e 's/^\(\[.*\]\) [0-9]*$/\1/' -e '/^#time=/d' \
         -e '/^"DriverDateData"=/d' "$1"
 }
 international() { sed -n '/^\[Control Panel\\\\International\]/,/^$/p' "$1/user.reg"; }
-clans() { od -An -tu1 -j68 -N1 "$1" 2>/dev/null | tr -d ' '; }
-old_record() {
-    printf '\003\0\0\0d\0\0\0d\0\0\0\010\0\0\0\0\0\0\0\0\0\0\0\003\0\0\0\334\005\0\0'
-    printf '2\0\0\0\024\0\0\0\012\0\0\0\004\0\0\0\260\004\0\0<\0\0\0\024\0\0\0\024\0\0\0\0\0\0\0\003\0\0\0'
-}
 
 archs=win64
 [ "$KORVANE_WINDOWS_ARCH" = i686 ] && archs="win32 win64"
@@ -66,8 +63,11 @@ for arch in $archs; do
     WINEPREFIX=$work/booted-$arch wineserver -w
     [ -f "$work/booted-$arch/system.reg" ] || fail "$arch: no prefix could be made"
 done
-# A prefix of the given kind, as booted.
-copy_prefix() { cp -a "$work/booted-$1" "$2"; }
+# A prefix of the given kind, as booted, but for the name of its server's folder in
+# /tmp (Debian's Wine keeps it in the prefix), which each copy makes for itself.
+# The run command's own prefix is of the build's kind.
+copy_prefix() { cp -a "$work/booted-$1" "$2" && rm -f "$2/wineserver"; }
+own=$([ "$KORVANE_WINDOWS_ARCH" = i686 ] && echo win32 || echo win64)
 
 first=yes
 for arch in $archs; do
@@ -105,7 +105,7 @@ for arch in $archs; do
     international "$prefix" | cmp -s - "$work/$arch.intl.before" ||
         fail "$arch: the regional settings changed: $(international "$prefix" | diff "$work/$arch.intl.before" - | grep '^[<>]' | head -5)"
     changed=$(contents "$prefix" no-fonts | diff "$work/$arch.before" - | sed -n 's/^> [0-9a-f]*  //p' |
-        grep -vixF "./${drive#"$prefix"/}/korvane.ini" | grep -vE '^\./(system|user|userdef)\.reg$')
+        grep -vixF "./${drive#"$prefix"/}/korvane.ini" | grep -vE '^\./((system|user|userdef)\.reg|wineserver)$')
     [ -z "$changed" ] || fail "$arch: files changed: $changed"
     for reg in system user userdef; do
         registry "$prefix/$reg.reg" | cmp -s - "$work/$arch.$reg.before" ||
@@ -169,6 +169,16 @@ no|win32|refused
 no|win64|x86_64
 EOF
 
+# The machine's kind, told by its loaders: a 32-bit one that cannot start (as on a
+# machine that refuses i386 programs) beside a 64-bit one that can, or both working.
+printf '#!/bin/sh\nexit 126\n' >"$work/loader-refused"
+printf '#!/bin/sh\necho wine-8.0\n' >"$work/loader"
+chmod +x "$work/loader-refused" "$work/loader"
+[ "$(choose_build "$(machine_runs_32bit "$work/loader-refused" "$work/loader")" none)" = x86_64 ] ||
+    fail "a machine whose 32-bit loader cannot start was not given the 64-bit build"
+[ "$(choose_build "$(machine_runs_32bit "$work/loader" "$work/loader")" none)" = i686 ] ||
+    fail "a machine that runs both loaders was not given the 32-bit build"
+
 # Refused before anything is written: a folder that is not a prefix, and a prefix
 # of another user (made here as root, who may give a folder away).
 mkdir "$work/not-a-prefix"
@@ -189,9 +199,33 @@ while IFS='|' read -r folder reason; do
     contents "$work/$folder" | cmp -s - "$work/$folder.before" || fail "something was written into $folder"
 done <<<"$cases"
 
+# A prefix of another user, refused to root with the command to run as its owner,
+# which then works as printed, though build/ is root's. Needs root, and a checkout
+# that other users may read.
+if [ "$(id -u)" = 0 ] && runuser -u nobody -- test -r "$root/scripts/run.sh"; then
+    copy_prefix "$own" "$work/nobodys"
+    chown -R nobody: "$work/nobodys"
+    KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$work/nobodys" >"$work/nobodys.out" 2>&1 </dev/null &&
+        fail "root ran a prefix of nobody's"
+    remedy=$(tail -n1 "$work/nobodys.out")
+    case $remedy in
+    "    runuser -u nobody -- $root/scripts/run.sh --prefix $work/nobodys") ;;
+    *) fail "no command to run as the prefix's owner: $(cat "$work/nobodys.out")" ;;
+    esac
+    (cd / && KORVANE_SETUP_EXE=$program bash -c "$remedy" >"$work/remedy.out" 2>&1 </dev/null) &
+    run=$!
+    runuser -u nobody -- env WINEPREFIX="$work/nobodys" "$KORVANE_WINE" "$press" 6 >"$work/remedy.press" 2>&1 </dev/null ||
+        fail "as printed: $(cat "$work/remedy.press")"
+    wait "$run" || fail "the command as printed ended with $?: $(cat "$work/remedy.out")"
+    grep -Eq 'Nombre de Clans +6$' "$work/remedy.out" || fail "the command as printed saved nothing: $(cat "$work/remedy.out")"
+    runuser -u nobody -- env WINEPREFIX="$work/nobodys" wineserver -w
+else
+    echo "skipped the owner's run as printed: it takes root, and a checkout that other users may read"
+fi
+
 # The run command in a prefix of its own, copied as booted (the run would boot it).
 own_prefix() {
-    copy_prefix "$([ "$KORVANE_WINDOWS_ARCH" = i686 ] && echo win32 || echo win64)" "$work/$1" &&
+    copy_prefix "$own" "$work/$1" &&
         touch "$work/$1/.korvane-ready"
 }
 # On a display it did not start (this one), its own prefix keeps Wine's window

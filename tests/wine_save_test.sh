@@ -8,19 +8,14 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$1 press=$2
 . "$root/scripts/wine-env.sh"
-drive_c=$(wine_drive_c)
+. "$root/tests/support/records.sh"
+drive_c=$(prefix_drive_c "$WINEPREFIX")
 settings=$drive_c/korvane.ini
 elsewhere=$(work_folder wine_save)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 trap 'rm -rf "$settings" "$elsewhere"' EXIT
 
-# A version-3 record of 3 clans, the defaults otherwise.
-old_record() {
-    printf '\003\0\0\0d\0\0\0d\0\0\0\010\0\0\0\0\0\0\0\0\0\0\0\003\0\0\0\334\005\0\0'
-    printf '2\0\0\0\024\0\0\0\012\0\0\0\004\0\0\0\260\004\0\0<\0\0\0\024\0\0\0\024\0\0\0\0\0\0\0\003\0\0\0'
-}
-clans() { od -An -tu1 -j68 -N1 "$1" 2>/dev/null | tr -d ' '; }
 # Shows the dialog and presses OK with 7 clans; false when it did not go.
 save() {
     "$KORVANE_WINE" "$program" >/dev/null 2>&1 </dev/null &
