@@ -17,26 +17,18 @@
 #include "support/dialog_driver.h"
 #include "support/drive_c.h"
 #include "support/watchdog.h"
-#include "support/process_dialogs.h"
 
 namespace {
 
 using namespace testing_drive_c;
 namespace fs = std::filesystem;
-using namespace process_dialogs;
+using namespace dialog_driver;
 
 std::string g_program;  // the executable under test, as a Windows path
 std::string g_planted;  // a COMCTL32.dll that must never be loaded, as a Windows path
 std::string g_winhlp;   // a winhlp32.exe that must never be started, as a Windows path
 
 constexpr DWORD kTimeoutMs = 10000;
-
-std::wstring WindowText(HWND hWnd)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(hWnd, text, 256);
-    return text;
-}
 
 // A running copy of the program.
 class Program {
@@ -52,38 +44,22 @@ public:
         CloseHandle(m_pi.hProcess);
     }
 
-    // Polls until the dialog is shown with its values filled in; null if the program
-    // ends or shows none in time.
-    HWND WaitForDialog() const
-    {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < kTimeoutMs && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
-            if (HWND dialog = FilledDialogOf(m_pi.dwProcessId))
-                return dialog;
-            Sleep(10);
-        }
-        return nullptr;
-    }
+    // The dialog once it shows its values; null if the program ends or shows none.
+    HWND WaitForDialog() const { return WaitForFilledDialog(m_pi.dwProcessId, m_pi.hProcess, kTimeoutMs); }
 
-    // Polls until a message box is shown; returns its text (and caption) and closes it.
+    // The text (and caption) of the next message box, which is then closed.
     std::wstring TakeMessageBox(std::wstring* caption = nullptr) const
     {
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < kTimeoutMs) {
-            HWND box = FindWindowsOf(m_pi.dwProcessId).messageBox;
-            if (box != nullptr) {
-                wchar_t text[512] = {};
-                GetDlgItemTextW(box, 0xFFFF, text, 512);
-                if (caption != nullptr)
-                    *caption = WindowText(box);
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                while (IsWindow(box) && GetTickCount() - start < kTimeoutMs)
-                    Sleep(10);
-                return text;
-            }
+        HWND box = WaitForMessageBox(m_pi.dwProcessId, kTimeoutMs);
+        if (box == nullptr)
+            return L"(no message box)";
+        const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
+        if (caption != nullptr)
+            *caption = Text(box);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        for (const ULONGLONG start = GetTickCount64(); IsWindow(box) && GetTickCount64() - start < kTimeoutMs;)
             Sleep(10);
-        }
-        return L"(no message box)";
+        return text;
     }
 
     // The exit code, or -1 while it still runs after the wait.
@@ -109,18 +85,6 @@ private:
     PROCESS_INFORMATION m_pi = {};
     bool m_started;
 };
-
-void Press(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-std::string Item(HWND dialog, int id)
-{
-    char text[64] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
 
 // An environment variable set for the programs started while this lives.
 class ScopedVariable {
@@ -197,9 +161,9 @@ TEST_F(TheProgram, AnnulerEndsItAndWritesNothing)
     ASSERT_TRUE(program.Started()) << g_program;
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Item(dialog, IDC_EDIT_HEIGHT), "100");
+    EXPECT_EQ(ItemText(dialog, IDC_EDIT_HEIGHT), "100");
     SetDlgItemTextA(dialog, IDC_EDIT_CLANS, "9");
-    Press(dialog, IDCANCEL);
+    Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_FALSE(Exists(kSettings));
 }
@@ -210,12 +174,12 @@ TEST_F(TheProgram, TypicalRunWritesTheExpectedRecordAndEnds)
     Program program;
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Item(dialog, IDC_EDIT_HEIGHT), "300");
-    EXPECT_EQ(Item(dialog, IDC_EDIT_WIDTH), "200");
+    EXPECT_EQ(ItemText(dialog, IDC_EDIT_HEIGHT), "300");
+    EXPECT_EQ(ItemText(dialog, IDC_EDIT_WIDTH), "200");
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_COMBO_COLOR_DEPTH, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_CHECK_LOAD, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     SetDlgItemTextA(dialog, IDC_EDIT_CLANS, "5");
-    Press(dialog, IDOK);
+    Click(dialog, IDOK);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_EQ(ReadFile(kSettings), kTypicalSaved);
 }
@@ -227,12 +191,12 @@ TEST_F(TheProgram, ARefusedEntryKeepsItRunningAndTheFileUnchanged)
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_EDIT_WIDTH, "deux cents");
-    Press(dialog, IDOK);
+    Click(dialog, IDOK);
     EXPECT_EQ(program.TakeMessageBox(), L"Veuillez entrer un nombre entier.");
     EXPECT_EQ(program.WaitForExit(200), -1) << "still running";
     EXPECT_EQ(ReadFile(kSettings), kTypicalFile);
-    EXPECT_EQ(Item(dialog, IDC_EDIT_WIDTH), "deux cents");
-    Press(dialog, IDCANCEL);
+    EXPECT_EQ(ItemText(dialog, IDC_EDIT_WIDTH), "deux cents");
+    Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_EQ(ReadFile(kSettings), kTypicalFile);
 }
@@ -246,12 +210,12 @@ TEST_F(TheProgram, TwoCopiesSideBySideTheLaterOkWins)
     ASSERT_NE(b, nullptr);
     SetDlgItemTextA(a, IDC_EDIT_CLANS, "11");
     SetDlgItemTextA(b, IDC_EDIT_CLANS, "22");
-    Press(a, IDOK);
+    Click(a, IDOK);
     EXPECT_EQ(first.WaitForExit(), 0);
     Bytes saved = ReadFile(kSettings);
     ASSERT_EQ(saved.size(), 72u);
     EXPECT_EQ(saved[68], 11);
-    Press(b, IDOK);
+    Click(b, IDOK);
     EXPECT_EQ(second.WaitForExit(), 0);
     saved = ReadFile(kSettings);
     ASSERT_EQ(saved.size(), 72u);
@@ -270,11 +234,11 @@ TEST_F(TheProgram, HelpStartsNothingBesideIt)
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     SetForegroundWindow(dialog);
-    dialog_driver::TypeKey(VK_F1);
+    TypeKey(VK_F1);
     EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after F1";
-    Press(dialog, 0xE146);     // the Help command, ID_HELP
+    Click(dialog, 0xE146);     // the Help command, ID_HELP
     EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after the Help command";
-    Press(dialog, IDCANCEL);
+    Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_FALSE(fs::exists(folder / "winhlp32.marker")) << "the help viewer beside it was started";
 }
@@ -298,7 +262,7 @@ TEST_F(TheProgram, AKilledSaveLeavesTheOldRecordOrTheNew)
         QueryPerformanceCounter(&now);
         auto held = std::make_unique<HeldOpen>(kSettings);
         ASSERT_TRUE(held->IsOpen());
-        Press(dialog, IDOK);
+        Click(dialog, IDOK);
         Sleep(static_cast<DWORD>(now.QuadPart % 200));
         held.reset();
         Sleep(static_cast<DWORD>(now.QuadPart / 200 % 100));
@@ -371,7 +335,7 @@ TEST_F(TheProgram, AScreenReaderNamesEveryFieldByItsLabel)
         else
             object->Release();
     }
-    Press(dialog, IDCANCEL);
+    Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0) << "the program ended badly with an object still held";
     BSTR name = nullptr;
     EXPECT_NE(held->get_accName(self, &name), S_OK) << "a held object still answers for a dialog that is gone";
@@ -405,23 +369,19 @@ TEST_F(TheProgram, F1InABoxOpensNoOtherBox)
         if (c.box == kRefusal)
             SetDlgItemTextA(dialog, IDC_EDIT_WIDTH, "deux cents");
         if (c.box == kRefusal || c.box == kSaveError)
-            Press(dialog, IDOK);
+            Click(dialog, IDOK);
         if (c.box == kNoHelp)
-            Press(dialog, 0xE146);
-        HWND box = nullptr;
-        for (const DWORD start = GetTickCount(); box == nullptr && GetTickCount() - start < kTimeoutMs; Sleep(10))
-            box = FindWindowsOf(program.Id()).messageBox;
+            Click(dialog, 0xE146);
+        HWND box = WaitForMessageBox(program.Id(), kTimeoutMs);
         ASSERT_NE(box, nullptr);
-        wchar_t text[1024] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 1024);
-        EXPECT_EQ(std::wstring(text).find(c.text), 0u) << "another box first";
+        EXPECT_EQ(Text(GetDlgItem(box, 0xFFFF)).find(c.text), 0u) << "another box first";
         SetForegroundWindow(box);
-        dialog_driver::TypeKey(VK_F1);
+        TypeKey(VK_F1);
         SetDlgItemTextA(dialog, IDC_EDIT_CLANS, "9");
-        Press(dialog, IDOK);
+        Click(dialog, IDOK);
         // A second box would come within a few milliseconds.
         int boxes = 0;
-        for (const DWORD start = GetTickCount(); boxes < 2 && GetTickCount() - start < 500; Sleep(10))
+        for (const ULONGLONG start = GetTickCount64(); boxes < 2 && GetTickCount64() - start < 500; Sleep(10))
             boxes = FindWindowsOf(program.Id()).messageBoxes;
         EXPECT_EQ(boxes, 1) << "F1 opened another box";
         EXPECT_FALSE(IsWindowEnabled(dialog)) << "the dialog was enabled under its box";
@@ -430,7 +390,7 @@ TEST_F(TheProgram, F1InABoxOpensNoOtherBox)
             program.TakeMessageBox();
         EXPECT_TRUE(IsWindowEnabled(dialog));
         held.reset();
-        Press(dialog, IDCANCEL);
+        Click(dialog, IDCANCEL);
         EXPECT_EQ(program.WaitForExit(), 0);
         EXPECT_EQ(ReadFile(kSettings), kTypicalFile) << "OK saved while a box was up";
     }
@@ -455,7 +415,7 @@ TEST_F(TheProgram, PlantedDllBesideItIsNeverLoaded)
     EXPECT_EQ(SendMessageW(speed, TBM_GETPOS, 0, 0), 1);
     SendMessageW(speed, TBM_SETPOS, TRUE, 25);
     EXPECT_EQ(SendMessageW(speed, TBM_GETPOS, 0, 0), 10) << "a trackbar clamps into its range 1 to 10";
-    Press(dialog, IDCANCEL);
+    Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_FALSE(fs::exists(folder / "planted.marker")) << "the planted DLL was loaded";
 }
@@ -470,10 +430,10 @@ TEST_F(TheProgram, CodePageWithoutAccentsKeepsThem)
     Program program;
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(WindowText(dialog), L"Korvane Setup 1.03 bêta");
+    EXPECT_EQ(Text(dialog), L"Korvane Setup 1.03 bêta");
     std::wstring labels;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-        labels += WindowText(child) + L"|";
+        labels += Text(child) + L"|";
     for (const wchar_t* label : {L"|Ouvrières|", L"|Densité|", L"|Quantité par paquet|", L"|Korvane Setup © 2000 Korvane|"})
         EXPECT_NE(labels.find(label), std::wstring::npos) << "no label " << label << " among " << labels;
 
@@ -481,12 +441,12 @@ TEST_F(TheProgram, CodePageWithoutAccentsKeepsThem)
     SetDlgItemTextW(dialog, IDC_EDIT_WORKERS, L"-1234");
     SetDlgItemTextW(dialog, IDC_EDIT_CLANS, L" 200 ");
     SetDlgItemTextW(dialog, IDC_EDIT_WIDTH, L"deux cents");
-    Press(dialog, IDOK);
+    Click(dialog, IDOK);
     std::wstring caption;
     EXPECT_EQ(program.TakeMessageBox(&caption), L"Veuillez entrer un nombre entier.");
     EXPECT_EQ(caption, L"Korvane Setup 1.03 bêta");
     SetDlgItemTextW(dialog, IDC_EDIT_WIDTH, L"321");
-    Press(dialog, IDOK);
+    Click(dialog, IDOK);
     EXPECT_EQ(program.WaitForExit(), 0);
     const Bytes saved = ReadFile(kSettings);
     ASSERT_EQ(saved.size(), 72u);

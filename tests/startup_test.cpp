@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/app.h"
-#include "support/process_dialogs.h"
+#include "support/dialog_driver.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ TEST(StartUp, NoDllComesFromTheProgramsFolderByName)
     std::wstring folder(exe);
     folder.resize(folder.rfind(L'\\'));
     const std::wstring probe = folder + L"\\korvane_probe.dll";
-    ASSERT_TRUE(CopyFileW(Widen(process_dialogs::WindowsPath(KORVANE_PLANTED_DLL)).c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Widen(dialog_driver::WindowsPath(KORVANE_PLANTED_DLL)).c_str(), probe.c_str(), FALSE));
 
     EXPECT_TRUE(AfxRestrictDllSearch());
     HMODULE byName = LoadLibraryW(L"korvane_probe.dll");

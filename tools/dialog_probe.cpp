@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/process_dialogs.h"
+#include "tests/support/dialog_driver.h"
 
 namespace {
 
-using namespace process_dialogs;
+using namespace dialog_driver;
 
 constexpr DWORD kTimeoutMs = 20000;
 
@@ -39,13 +39,9 @@ bool Start(const std::string& program, Started& run)
         std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), GetLastError());
         return false;
     }
-    const DWORD start = GetTickCount();
-    while ((run.dialog = FilledDialogOf(run.pi.dwProcessId)) == nullptr) {
-        if (GetTickCount() - start > kTimeoutMs || WaitForSingleObject(run.pi.hProcess, 0) == WAIT_OBJECT_0) {
-            std::fprintf(stderr, "%s showed no dialog\n", program.c_str());
-            return false;
-        }
-        Sleep(1);
+    if ((run.dialog = WaitForFilledDialog(run.pi.dwProcessId, run.pi.hProcess, kTimeoutMs)) == nullptr) {
+        std::fprintf(stderr, "%s showed no dialog\n", program.c_str());
+        return false;
     }
     QueryPerformanceCounter(&t1);
     run.ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
@@ -54,7 +50,7 @@ bool Start(const std::string& program, Started& run)
 
 bool Cancel(Started& run)
 {
-    PostMessageA(run.dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Click(run.dialog, IDCANCEL);
     const bool ended = WaitForSingleObject(run.pi.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
     if (!ended)
         TerminateProcess(run.pi.hProcess, 1);
@@ -83,8 +79,8 @@ int Show(const std::string& program, const std::string& readyFile, const std::st
         std::fprintf(f, "%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
         std::fclose(f);
     }
-    const DWORD start = GetTickCount();
-    while (GetFileAttributesA(goFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000)
+    for (const ULONGLONG start = GetTickCount64();
+         GetFileAttributesA(goFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() - start < 60000;)
         Sleep(20);
     return Cancel(run) ? 0 : 1;
 }

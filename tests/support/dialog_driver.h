@@ -1,12 +1,16 @@
-// Runs a dialog modally in this process and acts on it as a user would. A thread
-// timer ticks inside whichever modal loop is running (the dialog's or a message
-// box's): a message box that is open is recorded and closed; otherwise the next
-// step of the script runs on the dialog. Steps post their clicks and keys, so the
-// dialog handles them in its own loop, as it would a user's.
+// Finds and drives a dialog as a user would: in another process (started by its
+// path; a Unix path becomes Wine's Z: path), or run modally in this one. In this
+// process a thread timer ticks inside whichever modal loop is running (the
+// dialog's or a message box's): a message box that is open is recorded and closed;
+// otherwise the next step of the script runs on the dialog. Steps post their
+// clicks and keys, so the dialog handles them in its own loop, as it would a
+// user's. Used by the tests and the scripts' tools.
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,6 +66,85 @@ inline void TypeKey(WORD vk)
     ::SendInput(2, keys, sizeof(INPUT));
 }
 
+// The visible dialogs of a process: its own, and a message box it owns.
+struct Windows {
+    HWND dialog = nullptr;
+    HWND messageBox = nullptr;
+    int messageBoxes = 0;   // how many are open
+};
+
+struct WindowSearch {
+    DWORD pid;
+    Windows found;
+};
+
+inline BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    char cls[32];
+    if (pid == search->pid && IsWindowVisible(hWnd) && GetClassNameA(hWnd, cls, sizeof cls) &&
+        std::strcmp(cls, "#32770") == 0) {
+        const bool box = GetWindow(hWnd, GW_OWNER) != nullptr;
+        (box ? search->found.messageBox : search->found.dialog) = hWnd;
+        search->found.messageBoxes += box ? 1 : 0;
+    }
+    return TRUE;
+}
+
+inline Windows FindWindowsOf(DWORD pid)
+{
+    WindowSearch search = {pid, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The process's dialog once it shows its values: its first edit (1000) has text, or
+// it has none. Polled every millisecond for up to timeoutMs, while process (if
+// given) runs; null if it does not come. (The message asks another process's edit;
+// GetWindowTextLength would not.)
+inline HWND WaitForFilledDialog(DWORD pid, HANDLE process, DWORD timeoutMs)
+{
+    for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < timeoutMs; Sleep(1)) {
+        if (process != nullptr && WaitForSingleObject(process, 0) != WAIT_TIMEOUT)
+            return nullptr;
+        HWND dialog = FindWindowsOf(pid).dialog;
+        HWND edit = dialog != nullptr ? GetDlgItem(dialog, 1000) : nullptr;
+        if (dialog != nullptr && (edit == nullptr || SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0) > 0))
+            return dialog;
+    }
+    return nullptr;
+}
+
+// A message box of the process, once one is open; null after timeoutMs.
+inline HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs)
+{
+    for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < timeoutMs; Sleep(10)) {
+        if (HWND box = FindWindowsOf(pid).messageBox)
+            return box;
+    }
+    return nullptr;
+}
+
+inline std::string WindowsPath(std::string path)
+{
+    if (!path.empty() && path[0] == '/') {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        path = "Z:" + path;
+    }
+    return path;
+}
+
+inline bool StartProgram(const std::string& program, PROCESS_INFORMATION& pi)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string commandLine = "\"" + program + "\"";
+    return CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi) != FALSE;
+}
+
 namespace detail {
 
 struct Run {
@@ -78,24 +161,13 @@ inline Run*& Current()
     return run;
 }
 
-inline BOOL CALLBACK CollectDialogs(HWND hWnd, LPARAM lParam)
-{
-    char cls[32];
-    if (::IsWindowVisible(hWnd) && ::GetClassNameA(hWnd, cls, sizeof cls) && std::string(cls) == "#32770")
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
-    return TRUE;
-}
-
 inline void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
 {
     Run* run = Current();
     if (run == nullptr)
         return;
-    std::vector<HWND> windows;
-    ::EnumThreadWindows(::GetCurrentThreadId(), CollectDialogs, reinterpret_cast<LPARAM>(&windows));
-    HWND dialog = nullptr, messageBox = nullptr;
-    for (HWND h : windows)
-        (::GetWindow(h, GW_OWNER) != nullptr ? messageBox : dialog) = h;
+    const Windows windows = FindWindowsOf(::GetCurrentProcessId());
+    HWND dialog = windows.dialog, messageBox = windows.messageBox;
     // A message box is closed even while a step runs: the step's own call may show it.
     if (messageBox != nullptr) {
         run->outcome.messages.push_back(Text(::GetDlgItem(messageBox, 0xFFFF)));

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "res/resource.h"
+#include "tests/support/dialog_driver.h"
 
 int main(int argc, char** argv)
 {
@@ -16,21 +17,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: press_ok <clans>\n");
         return 2;
     }
-    HWND dialog = nullptr;
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(20)) {
-        dialog = FindWindowW(L"#32770", L"Korvane Setup 1.03 b\u00eata");
-        HWND height = dialog != nullptr ? GetDlgItem(dialog, IDC_EDIT_HEIGHT) : nullptr;
-        if (height != nullptr && IsWindowVisible(dialog) && SendMessageW(height, WM_GETTEXTLENGTH, 0, 0) > 0)
-            break;
-        dialog = nullptr;
-    }
+    // The run command's dialog, in whichever process of the prefix shows it.
+    HWND found = nullptr;
+    for (const ULONGLONG start = GetTickCount64(); found == nullptr && GetTickCount64() - start < 60000; Sleep(20))
+        found = FindWindowW(L"#32770", L"Korvane Setup 1.03 b\u00eata");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(found, &pid);
+    HWND dialog = found != nullptr ? dialog_driver::WaitForFilledDialog(pid, nullptr, 10000) : nullptr;
     if (dialog == nullptr) {
         std::fprintf(stderr, "press_ok: no setup dialog appeared\n");
         return 1;
     }
-    SetDlgItemTextA(dialog, IDC_EDIT_CLANS, argv[1]);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(20)) {
+    dialog_driver::SetItemText(dialog, IDC_EDIT_CLANS, argv[1]);
+    dialog_driver::Click(dialog, IDOK);
+    for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < 20000; Sleep(20)) {
         if (!IsWindow(dialog))
             return 0;
     }
