@@ -7,22 +7,6 @@
 
 namespace {
 
-template <class Proc>
-Proc Lookup(HMODULE hModule, const char* name)
-{
-    return hModule != nullptr ? reinterpret_cast<Proc>(reinterpret_cast<void*>(::GetProcAddress(hModule, name)))
-                              : nullptr;
-}
-
-// Once a client has taken the object into another process, the object answers
-// there until it is disconnected.
-void DisconnectClients(IUnknown* pUnknown)
-{
-    using CoDisconnectObjectProc = HRESULT(WINAPI*)(IUnknown*, DWORD);
-    if (const auto pfn = Lookup<CoDisconnectObjectProc>(::GetModuleHandleW(L"ole32.dll"), "CoDisconnectObject"))
-        pfn(pUnknown, 0);
-}
-
 bool IsSelf(const VARIANT& varChild)
 {
     return varChild.vt == VT_I4 && varChild.lVal == CHILDID_SELF;
@@ -60,7 +44,9 @@ void CAccessibleName::Detach()
         m_hWnd = nullptr;
     }
     if (m_pStandard != nullptr) {
-        DisconnectClients(static_cast<IAccessible*>(this));
+        // A client that took the object into another process is served until cut off.
+        if (const auto pfn = AFX_GET_PROC(::GetModuleHandleW(L"ole32.dll"), CoDisconnectObject))
+            pfn(static_cast<IAccessible*>(this), 0);
         IAccessible* pStandard = m_pStandard;
         m_pStandard = nullptr;
         pStandard->Release();
@@ -98,15 +84,13 @@ LRESULT CAccessibleName::OnGetObject(WPARAM wParam)
     if (hOleacc == nullptr)
         hOleacc = AfxLoadSystemLibrary(L"oleacc.dll");
     if (m_pStandard == nullptr) {
-        using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-        const auto pfnCreate = Lookup<CreateStdAccessibleObjectProc>(hOleacc, "CreateStdAccessibleObject");
+        const auto pfnCreate = AFX_GET_PROC(hOleacc, CreateStdAccessibleObject);
         void* pStandard = nullptr;
         if (pfnCreate == nullptr || FAILED(pfnCreate(m_hWnd, OBJID_CLIENT, __uuidof(IAccessible), &pStandard)))
             return 0;
         m_pStandard = static_cast<IAccessible*>(pStandard);
     }
-    using LresultFromObjectProc = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-    const auto pfnResult = Lookup<LresultFromObjectProc>(hOleacc, "LresultFromObject");
+    const auto pfnResult = AFX_GET_PROC(hOleacc, LresultFromObject);
     const LRESULT result = pfnResult != nullptr ? pfnResult(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(this)) : 0;
     return result > 0 ? result : 0;
 }
@@ -150,8 +134,7 @@ HRESULT CAccessibleName::get_accName(VARIANT varChild, BSTR* pszName)
     if (pszName == nullptr)
         return E_POINTER;
     // The client frees it with the system's string allocator, which oleacc loaded.
-    using SysAllocStringProc = BSTR(WINAPI*)(const OLECHAR*);
-    const auto pfn = Lookup<SysAllocStringProc>(::GetModuleHandleW(L"oleaut32.dll"), "SysAllocString");
+    const auto pfn = AFX_GET_PROC(::GetModuleHandleW(L"oleaut32.dll"), SysAllocString);
     *pszName = pfn != nullptr ? pfn(m_szName) : nullptr;
     return *pszName != nullptr ? S_OK : E_OUTOFMEMORY;
 }

@@ -70,10 +70,7 @@ void AfxEnableControlContainer()
 BOOL AfxRestrictDllSearch()
 {
     // Looked up: Windows 7 and Vista have it only with an update.
-    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
-    HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
-    const auto pfn = reinterpret_cast<SetDefaultDllDirectoriesProc>(
-        reinterpret_cast<void*>(::GetProcAddress(hKernel, "SetDefaultDllDirectories")));
+    const auto pfn = AFX_GET_PROC(::GetModuleHandleW(L"kernel32.dll"), SetDefaultDllDirectories);
     if (pfn != nullptr && pfn(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return TRUE;
     // Without it, at least the current folder leaves the search; the program's
@@ -98,12 +95,7 @@ BOOL AfxInitCommonControls(DWORD dwICC)
     // By its full path in the system folder: the common controls are not among the
     // DLLs that Windows always takes from there. Kept loaded for the life of the
     // process: the window classes live in it.
-    HMODULE hModule = AfxLoadSystemLibrary(L"comctl32.dll");
-    if (hModule == nullptr)
-        return FALSE;
-    using InitCommonControlsExProc = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto pfn = reinterpret_cast<InitCommonControlsExProc>(
-        reinterpret_cast<void*>(::GetProcAddress(hModule, "InitCommonControlsEx")));
+    const auto pfn = AFX_GET_PROC(AfxLoadSystemLibrary(L"comctl32.dll"), InitCommonControlsEx);
     const INITCOMMONCONTROLSEX icc = {sizeof icc, dwICC};
     return pfn != nullptr && pfn(&icc);
 }

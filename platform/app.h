@@ -64,6 +64,16 @@ BOOL AfxRestrictDllSearch();
 // set, when it cannot; a DLL loaded so stays loaded.
 HMODULE AfxLoadSystemLibrary(const wchar_t* pszName);
 
+// A function of a loaded DLL, typed as its declaration: AFX_GET_PROC(hModule, Name);
+// null when the DLL or the function is missing. Nothing is imported for it.
+template <class Function>
+Function AfxGetProc(HMODULE hModule, const char* pszName)
+{
+    return hModule != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(hModule, pszName)))
+                              : nullptr;
+}
+#define AFX_GET_PROC(hModule, name) AfxGetProc<decltype(&::name)>(hModule, #name)
+
 // Loads the common controls from the system folder and registers the window classes
 // that dwICC names (ICC_ flags); FALSE with the system's error set when it cannot.
 BOOL AfxInitCommonControls(DWORD dwICC);

@@ -36,26 +36,17 @@ int CFileException::OsErrorToCause(LONG lOsError)
     switch (static_cast<DWORD>(lOsError)) {
     case NO_ERROR: return none;
     case ERROR_FILE_NOT_FOUND: return fileNotFound;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_PATHNAME: return badPath;
+    case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME: case ERROR_INVALID_DRIVE: case ERROR_BAD_PATHNAME:
+        return badPath;
     case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_CURRENT_DIRECTORY:
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-    case ERROR_CANT_ACCESS_FILE: return accessDenied;
+    case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: case ERROR_CURRENT_DIRECTORY: case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: case ERROR_CANT_ACCESS_FILE:
+        return accessDenied;
     case ERROR_INVALID_HANDLE: return invalidFile;
     case ERROR_SHARING_VIOLATION: return sharingViolation;
     case ERROR_LOCK_VIOLATION: return lockViolation;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return diskFull;
-    case ERROR_CRC:
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-    case ERROR_GEN_FAILURE: return hardIO;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return diskFull;
+    case ERROR_CRC: case ERROR_READ_FAULT: case ERROR_WRITE_FAULT: case ERROR_GEN_FAILURE: return hardIO;
     default: return genericException;
     }
 }

@@ -16,7 +16,8 @@ const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
 
 bool CCmdTarget::OnCmdMsg(UINT message, UINT nID, LRESULT* pResult)
 {
-    for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr; map = map->pBaseMap) {
+    for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
+         map = map->pfnGetBaseMap != nullptr ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nSig != AfxSig_end; ++e) {
             if (e->nMessage != message || (message == WM_COMMAND && e->nID != nID))
                 continue;

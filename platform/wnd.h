@@ -30,7 +30,8 @@ struct AFX_MSGMAP_ENTRY {
 };
 
 struct AFX_MSGMAP {
-    const AFX_MSGMAP* pBaseMap;
+    const AFX_MSGMAP* (*pfnGetBaseMap)();   // null for the first class; a function, so
+                                            // that every map is a constant
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
@@ -49,7 +50,7 @@ protected:                                               \
 
 #define END_MESSAGE_MAP()                                                               \
             {0, 0, AfxSig_end, {nullptr}}};                                             \
-        static const AFX_MSGMAP map = {TheBaseClass::GetThisMessageMap(), entries};     \
+        static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries};      \
         return &map;                                                                    \
     }
 

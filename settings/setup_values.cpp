@@ -1,23 +1,5 @@
 #include "settings/setup_values.h"
 
-void SetDefaults(SetupValues& v)
-{
-    v.m_nHeight = 100;
-    v.m_nWidth = 100;
-    v.m_nWorkers = 50;
-    v.m_nSentinels = 10;
-    v.m_nCisterns = 20;
-    v.m_nColorDepthIndex = 0;
-    v.m_nFoodDensity = 3;
-    v.m_nFoodPerPacket = 1500;
-    v.m_bLoadFlag = 0;
-    v.m_nBreedInterval = 1200;
-    v.m_nEnemyBirthInterval = 0;
-    v.m_nMaxEnemies = 20;
-    v.m_nEnemies = 20;
-    v.m_nClans = 3;
-}
-
 void ApplyRecord(const SettingsRecord& r, SetupValues& v)
 {
     if (r.version != kSettingsVersion)
@@ -67,7 +49,5 @@ SettingsRecord BuildRecord(const SetupValues& v, std::int32_t speed, std::int32_
 
 SettingsRecord DefaultRecord()
 {
-    SetupValues values;
-    SetDefaults(values);
-    return BuildRecord(values, kSpeedMin, kWorkerRatioWithoutFile);
+    return BuildRecord(SetupValues(), kSpeedMin, kWorkerRatioWithoutFile);
 }

@@ -6,22 +6,23 @@
 
 #include "settings/settings_record.h"
 
-// The fourteen edited values, in the order the dialog transfers them.
+// The fourteen edited values, in the order the dialog transfers them, with their
+// defaults.
 struct SetupValues {
-    std::int32_t m_nHeight;
-    std::int32_t m_nWidth;
-    std::int32_t m_nWorkers;
-    std::int32_t m_nSentinels;
-    std::int32_t m_nCisterns;
-    std::int32_t m_nColorDepthIndex;    // index in the list "8", "16", "24"; -1 for none
-    std::int32_t m_nFoodDensity;
-    std::int32_t m_nFoodPerPacket;
-    std::int32_t m_bLoadFlag;           // the "Charger kv" box, 0 or 1
-    std::int32_t m_nBreedInterval;
-    std::int32_t m_nEnemyBirthInterval;
-    std::int32_t m_nMaxEnemies;
-    std::int32_t m_nEnemies;
-    std::int32_t m_nClans;
+    std::int32_t m_nHeight = 100;
+    std::int32_t m_nWidth = 100;
+    std::int32_t m_nWorkers = 50;
+    std::int32_t m_nSentinels = 10;
+    std::int32_t m_nCisterns = 20;
+    std::int32_t m_nColorDepthIndex = 0;    // index in the list "8", "16", "24"; -1 for none
+    std::int32_t m_nFoodDensity = 3;
+    std::int32_t m_nFoodPerPacket = 1500;
+    std::int32_t m_bLoadFlag = 0;           // the "Charger kv" box, 0 or 1
+    std::int32_t m_nBreedInterval = 1200;
+    std::int32_t m_nEnemyBirthInterval = 0;
+    std::int32_t m_nMaxEnemies = 20;
+    std::int32_t m_nEnemies = 20;
+    std::int32_t m_nClans = 3;
 };
 
 // The two sliders hold their values themselves; these are their ranges, and the
@@ -34,7 +35,7 @@ inline constexpr std::int32_t kWorkerRatioMax = 100;
 inline constexpr std::int32_t kWorkerRatioWithoutFile = 75;
 inline constexpr std::int32_t kWorkerRatioTicFrequency = 5;
 
-void SetDefaults(SetupValues& values);
+inline void SetDefaults(SetupValues& values) { values = SetupValues(); }
 
 // Takes the values of a record read from the file; a record of another version
 // changes nothing. The load box is never taken from the file.
