@@ -45,10 +45,10 @@ BEGIN_MESSAGE_MAP(CSetupDlg, CDialog)
 END_MESSAGE_MAP()
 
 CSetupDlg::CSetupDlg(CWnd* pParent)
-    : CDialog(IDD, pParent), m_record(DefaultRecord()), m_bFileLoaded(false), m_values(), m_hIcon(nullptr),
+    : CDialog(IDD, pParent), m_record(DefaultRecord()), m_bFileLoaded(false), m_hIcon(nullptr),
       m_bReportPending(false)
 {
-    SetDefaults(m_values);
+    // m_values start at their defaults.
     const LoadResult loaded = LoadSettings(m_record, &m_loadError);
     m_bFileLoaded = loaded == LoadResult::loaded;
     m_bReportPending = loaded == LoadResult::unreadable;

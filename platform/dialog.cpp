@@ -79,38 +79,27 @@ BOOL CDialog::ExecuteDlgInit(UINT nIDTemplate)
     HRSRC hRes = ::FindResourceW(hInst, MAKEINTRESOURCEW(nIDTemplate), MAKEINTRESOURCEW(kDlgInitResourceType));
     if (hRes == nullptr)
         return TRUE;    // no initial data
-    HGLOBAL hData = ::LoadResource(hInst, hRes);
-    const auto* p = static_cast<const BYTE*>(::LockResource(hData));
-    DWORD remaining = ::SizeofResource(hInst, hRes);
-    if (p == nullptr)
-        return FALSE;
-    // Each entry: WORD control id, WORD message, DWORD length, then the bytes.
-    while (remaining >= sizeof(WORD)) {
-        WORD nIDC, message;
-        DWORD length;
-        std::memcpy(&nIDC, p, sizeof nIDC);
-        if (nIDC == 0)
-            return TRUE;
-        if (remaining < 8)
+    const auto* p = static_cast<const BYTE*>(::LockResource(::LoadResource(hInst, hRes)));
+    const BYTE* end = p + ::SizeofResource(hInst, hRes);
+    // Each entry: WORD control id, WORD message, DWORD length, then the bytes; an id
+    // of 0 ends them. Only strings for a list are meant, each with its NUL, in UTF-8
+    // as the resource script is written.
+    struct { WORD nIDC, message; DWORD length; } entry;
+    while (p != nullptr && end - p >= 2 && (p[0] | p[1]) != 0) {
+        if (end - p < static_cast<std::ptrdiff_t>(sizeof entry))
             return FALSE;
-        std::memcpy(&message, p + 2, sizeof message);
-        std::memcpy(&length, p + 4, sizeof length);
-        p += 8;
-        remaining -= 8;
-        if (length > remaining)
-            return FALSE;
-        // Only strings for a list are meant here, each with its terminating NUL. They
-        // are UTF-8, as the resource script that holds them is written.
+        std::memcpy(&entry, p, sizeof entry);
+        p += sizeof entry;
         wchar_t text[256];
-        if ((message != CB_ADDSTRING && message != LB_ADDSTRING) || length == 0 || p[length - 1] != '\0' ||
+        if (entry.length == 0 || entry.length > static_cast<DWORD>(end - p) || p[entry.length - 1] != '\0' ||
+            (entry.message != CB_ADDSTRING && entry.message != LB_ADDSTRING) ||
             ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(p),
-                                  static_cast<int>(length), text, static_cast<int>(std::size(text))) == 0)
+                                  static_cast<int>(entry.length), text, static_cast<int>(std::size(text))) == 0)
             return FALSE;
-        ::SendDlgItemMessageW(m_hWnd, nIDC, message, 0, reinterpret_cast<LPARAM>(text));
-        p += length;
-        remaining -= length;
+        ::SendDlgItemMessageW(m_hWnd, entry.nIDC, entry.message, 0, reinterpret_cast<LPARAM>(text));
+        p += entry.length;
     }
-    return FALSE;   // no terminating entry
+    return p != nullptr && end - p >= 2;    // its terminating entry is there
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -9,19 +9,8 @@
 
 class CFileException {
 public:
-    enum Cause {
-        none,
-        genericException,
-        fileNotFound,
-        badPath,
-        tooManyOpenFiles,
-        accessDenied,
-        invalidFile,
-        hardIO,
-        sharingViolation,
-        lockViolation,
-        diskFull,
-    };
+    enum Cause { none, genericException, fileNotFound, badPath, tooManyOpenFiles, accessDenied, invalidFile,
+                 hardIO, sharingViolation, lockViolation, diskFull };
 
     explicit CFileException(int cause = none, LONG lOsError = -1, const wchar_t* pszFileName = nullptr);
 

@@ -1,14 +1,13 @@
 #include "platform/integer_text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 bool ParseInteger(std::wstring_view text, std::int32_t& value)
 {
-    auto isBlank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
+    // (Nothing here may throw: the program links no formatted exceptions.)
+    text.remove_prefix(std::min(text.find_first_not_of(L" \t"), text.size()));
+    text.remove_suffix(text.size() - (text.find_last_not_of(L" \t") + 1));
     const bool negative = !text.empty() && text.front() == L'-';
     if (!text.empty() && (text.front() == L'-' || text.front() == L'+'))
         text.remove_prefix(1);
