@@ -185,7 +185,7 @@ mkdir "$work/not-a-prefix"
 cases="not-a-prefix|is not a Wine prefix"
 if [ "$(id -u)" = 0 ]; then
     mkdir -p "$work/theirs/drive_c"
-    echo 'WINE REGISTRY Version 2' >"$work/theirs/system.reg"
+    printf 'WINE REGISTRY Version 2\n#arch=win64\n' >"$work/theirs/system.reg"   # runs on either kind
     chown -R 4321:4321 "$work/theirs"
     cases="$cases
 theirs|belongs to 4321 (uid 4321), and Wine runs a prefix only as its owner"
