@@ -46,6 +46,28 @@ registry() {
 }
 international() { sed -n '/^\[Control Panel\\\\International\]/,/^$/p' "$1/user.reg"; }
 
+# Runs a run command (the arguments after the first four), its output in LOG, and
+# press_ok in PREFIX as USER (empty: the caller), pressing OK with CLANS. Each ends
+# the other's wait: a run that ends without its dialog ends press_ok's, and a
+# press_ok that fails ends what runs in the prefix. False unless both went well.
+run_pressing() {
+    local prefix=$1 clans=$2 log=$3 user=$4 as=() run status=0
+    shift 4
+    [ -z "$user" ] || as=(setpriv --reuid="$user" --regid="$(id -g "$user")" --init-groups --)
+    rm -f "$log.ended"
+    { "$@" >"$log" 2>&1 </dev/null; echo "$?" >"$log.ended"; } &
+    run=$!
+    if ! "${as[@]}" env -u WINEARCH WINEPREFIX="$prefix" "$KORVANE_WINE" "$press" "$clans" "$log.ended" \
+            >"$log.press" 2>&1 </dev/null; then
+        echo "press_ok: $(cat "$log.press")" >>"$log"
+        prefix_forget "$prefix"
+        status=1
+    fi
+    wait "$run"
+    [ "$(cat "$log.ended" 2>/dev/null)" = 0 ] || status=1
+    return "$status"
+}
+
 archs=win64
 [ "$KORVANE_WINDOWS_ARCH" = i686 ] && archs="win32 win64"
 # One prefix of each kind booted in French, as a player's Wine makes one (a 64-bit
@@ -89,11 +111,9 @@ for arch in $archs; do
     international "$prefix" >"$work/$arch.intl.before"
 
     out=$work/$arch.out
-    "${french[@]}" KORVANE_SETUP_EXE="$program" "$root/scripts/run.sh" --prefix "$prefix" >"$out" 2>&1 </dev/null &
-    run=$!
-    "${french[@]}" WINEPREFIX="$prefix" "$KORVANE_WINE" "$press" 7 >"$work/$arch.press" 2>&1 </dev/null ||
-        fail "$arch: $(cat "$work/$arch.press")"
-    wait "$run" || fail "$arch: the run command ended with $?: $(cat "$out")"
+    LANG=fr_FR.UTF-8 LC_ALL=fr_FR.UTF-8 run_pressing "$prefix" 7 "$out" "" \
+        "${french[@]}" KORVANE_SETUP_EXE="$program" "$root/scripts/run.sh" --prefix "$prefix" ||
+        fail "$arch: the run command did not save: $(cat "$out")"
     WINEPREFIX=$prefix wineserver -w
     echo "== $arch prefix"; cat "$out"
 
@@ -205,20 +225,18 @@ done <<<"$cases"
 if [ "$(id -u)" = 0 ] && runuser -u nobody -- test -r "$root/scripts/run.sh"; then
     copy_prefix "$own" "$work/nobodys"
     chown -R nobody: "$work/nobodys"
-    KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" --prefix "$work/nobodys" >"$work/nobodys.out" 2>&1 </dev/null &&
-        fail "root ran a prefix of nobody's"
+    timeout 60 env KORVANE_SETUP_EXE="$program" "$root/scripts/run.sh" --prefix "$work/nobodys" \
+        >"$work/nobodys.out" 2>&1 </dev/null && fail "root ran a prefix of nobody's"
     remedy=$(tail -n1 "$work/nobodys.out")
     case $remedy in
     "    runuser -u nobody -- $root/scripts/run.sh --prefix $work/nobodys") ;;
     *) fail "no command to run as the prefix's owner: $(cat "$work/nobodys.out")" ;;
     esac
-    (cd / && KORVANE_SETUP_EXE=$program bash -c "$remedy" >"$work/remedy.out" 2>&1 </dev/null) &
-    run=$!
-    runuser -u nobody -- env WINEPREFIX="$work/nobodys" "$KORVANE_WINE" "$press" 6 >"$work/remedy.press" 2>&1 </dev/null ||
-        fail "as printed: $(cat "$work/remedy.press")"
-    wait "$run" || fail "the command as printed ended with $?: $(cat "$work/remedy.out")"
-    grep -Eq 'Nombre de Clans +6$' "$work/remedy.out" || fail "the command as printed saved nothing: $(cat "$work/remedy.out")"
-    runuser -u nobody -- env WINEPREFIX="$work/nobodys" wineserver -w
+    (cd / && run_pressing "$work/nobodys" 6 "$work/remedy.out" nobody \
+        env KORVANE_SETUP_EXE="$program" bash -c "$remedy") ||
+        fail "the command as printed did not save: $(cat "$work/remedy.out")"
+    grep -Eq 'Nombre de Clans +6$' "$work/remedy.out" || fail "the command as printed printed no values: $(cat "$work/remedy.out")"
+    setpriv --reuid=nobody --regid="$(id -g nobody)" --init-groups -- env WINEPREFIX="$work/nobodys" wineserver -w
 else
     echo "skipped the owner's run as printed: it takes root, and a checkout that other users may read"
 fi
@@ -231,10 +249,8 @@ own_prefix() {
 # On a display it did not start (this one), its own prefix keeps Wine's window
 # management.
 own_prefix own
-KORVANE_RUN_PREFIX=$work/own KORVANE_SETUP_EXE=$program "$root/scripts/run.sh" >"$work/own.out" 2>&1 </dev/null &
-run=$!
-WINEPREFIX=$work/own "$KORVANE_WINE" "$press" 8 >"$work/own.press" 2>&1 </dev/null || fail "own prefix: $(cat "$work/own.press")"
-wait "$run" || fail "the run in its own prefix ended with $?: $(cat "$work/own.out")"
+run_pressing "$work/own" 8 "$work/own.out" "" env KORVANE_RUN_PREFIX="$work/own" KORVANE_SETUP_EXE="$program" \
+    "$root/scripts/run.sh" || fail "the run in its own prefix did not save: $(cat "$work/own.out")"
 grep -Eq 'Nombre de Clans +8$' "$work/own.out" || fail "the run in its own prefix printed no values: $(cat "$work/own.out")"
 ! grep -q '^"Managed"="N"' "$work/own/user.reg" || fail "unmanaged windows were set on a display it did not start"
 # Without a display, it shows the dialog on one of its own and prints its picture.

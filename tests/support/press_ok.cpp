@@ -1,9 +1,10 @@
 // Plays the user of a setup dialog shown by another process of the same Wine
 // prefix, for the run command's test:
-//   press_ok <clans>
-// waits up to 60 s for the dialog "Korvane Setup 1.03 bêta" with its values filled,
-// types <clans> into "Nombre de Clans", presses OK and waits until the dialog is
-// gone. Exit code 0 once it is gone, 1 when no dialog came or it stayed.
+//   press_ok <clans> [<file>]
+// waits up to 60 s for the dialog "Korvane Setup 1.03 bêta" with its values filled
+// (or until <file> exists: the run that was to show it has ended), types <clans>
+// into "Nombre de Clans", presses OK and waits until the dialog is gone. Exit code
+// 0 once it is gone, 1 when no dialog came or it stayed.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,14 +14,18 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: press_ok <clans>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: press_ok <clans> [<file that says the run has ended>]\n");
         return 2;
     }
+    const std::string ended = argc == 3 ? dialog_driver::WindowsPath(argv[2]) : std::string();
     // The run command's dialog, in whichever process of the prefix shows it.
     HWND found = nullptr;
-    for (const ULONGLONG start = GetTickCount64(); found == nullptr && GetTickCount64() - start < 60000; Sleep(20))
+    for (const ULONGLONG start = GetTickCount64(); found == nullptr && GetTickCount64() - start < 60000; Sleep(20)) {
         found = FindWindowW(L"#32770", L"Korvane Setup 1.03 b\u00eata");
+        if (found == nullptr && !ended.empty() && GetFileAttributesA(ended.c_str()) != INVALID_FILE_ATTRIBUTES)
+            break;
+    }
     DWORD pid = 0;
     GetWindowThreadProcessId(found, &pid);
     HWND dialog = found != nullptr ? dialog_driver::WaitForFilledDialog(pid, nullptr, 10000) : nullptr;
