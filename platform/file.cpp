@@ -73,6 +73,7 @@ void CFileException::GetErrorMessage(wchar_t* buffer, std::size_t count) const
 bool CFile::Open(const wchar_t* pszFileName, unsigned nOpenFlags, CFileException* pError)
 {
     Abort();
+    m_bCreated = false;
     m_pszFileName = pszFileName;
     const DWORD access = (nOpenFlags & modeReadWrite) ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
     const DWORD share = (nOpenFlags & shareDenyWrite) ? FILE_SHARE_READ : 0;

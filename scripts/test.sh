@@ -25,9 +25,8 @@ say_build test
 korvane_build win32 "$KORVANE_WIN_PRESET" "$KORVANE_WIN_PRESET-tests"
 
 echo "== Windows tests under Wine ($WINEARCH)"
-wine_prefix_init
-full_disk_start
 wine_session_start "build/$KORVANE_WIN_PRESET-tests/tests/keeper.exe"
+full_disk_start
 ctest --preset "$KORVANE_WIN_PRESET-tests" ${only:+-R "$only"} | tee -a "$log" || status=1
 wine_session_stop
 
