@@ -1,53 +1,88 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12, what the build, the run and the tests need and this machine
-# lacks; needs no network when nothing is missing.
+# lacks; asks nothing of apt when nothing is missing. A package mirror in the middle
+# of a sync stops only what it must: the lists are fetched again a few times, and
+# without Wine's 32-bit part the scripts use the 64-bit build. It only installs: no
+# package is held, downgraded or removed. See docs/install.md.
 set -euo pipefail
+. "$(dirname "$0")/lib/machine.sh"
 
-have_cmd() { command -v "$1" >/dev/null 2>&1; }
-have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-install() {
+say() { echo "install-deps: $*" >&2; }
+installed() { dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null | grep -q '^ii'; }
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+apt() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -q -y "$@"; }
+install() { apt install --no-install-recommends --no-remove "$@"; }
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+# apt's own reason, in one line: its first error.
+reason() { sed -n 's/^E: //p' "$out" | head -n1 | sed 's/\.$//'; }
+
+# The lists, tried again after a growing delay: apt takes an index of the wrong size
+# (a mirror in the middle of a sync) as final, whatever its own retries say.
+update_lists() {
+    local delay
+    for delay in "$@" 0; do
+        apt update >"$out" 2>&1 && return 0
+        [ "$delay" = 0 ] || sleep "$delay"
+    done
+    say "some package lists could not be fetched (the mirror may be in the middle of a sync: $(reason));" \
+        "going on with the lists there are"
+}
+
+# Installs what every build needs, else says which package apt refuses and why, and stops.
+install_needed() {
     [ $# -gt 0 ] || return 0
-    echo "install-deps: installing $*" >&2
-    local sudo=
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+    say "installing $*"
+    install "$@" >"$out" 2>&1 && return 0
+    local first package refused=() names=()
+    first=$(reason)
+    for package; do
+        install -s "$package" >"$out" 2>&1 || { refused+=("$package: $(reason)"); names+=("$package"); }
+    done
+    [ ${#refused[@]} -gt 0 ] || { refused=("$*: $first"); names=("$@"); }
+    local IFS=';'
+    say "cannot install ${refused[*]//;/; }. Try again in a while (the mirror may be in the middle of a" \
+        "sync), or install it yourself to see apt's whole answer: sudo apt-get install ${names[*]//;/ }"
+    exit 1
 }
 
 # The MinGW-w64 compilers of a processor (i686 or x86_64), with both thread models.
 mingw() {
-    local compiler threads
+    local compiler threads arch=${1//_/-}
     for compiler in g++ gcc; do
-        for threads in posix win32; do
-            have_cmd "$1-w64-mingw32-$compiler-$threads" || need+=("$compiler-mingw-w64-${1//_/-}-$threads")
-        done
+        for threads in posix win32; do echo "$compiler-mingw-w64-$arch-$threads"; done
     done
-    have_cmd "$1-w64-mingw32-windres" || need+=("binutils-mingw-w64-${1//_/-}")
+    echo "binutils-mingw-w64-$arch"
 }
 
 need=()
-mingw i686
-have_pkg wine32:i386              || need+=(wine32:i386)
-have_pkg wine64                   || need+=(wine64)
-have_cmd wine                     || need+=(wine)
-have_cmd Xvfb                     || need+=(xvfb)
-have_cmd xauth                    || need+=(xauth)
-have_cmd xset                     || need+=(x11-xserver-utils)
-have_pkg fonts-wine               || need+=(fonts-wine)
-have_cmd cmake                    || need+=(cmake)
-have_cmd ninja                    || need+=(ninja-build)
-have_cmd g++                      || need+=(g++)
-have_cmd clang++                  || need+=(clang)
-have_pkg libclang-rt-14-dev       || need+=(libclang-rt-14-dev)
-[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-have_cmd import                   || need+=(imagemagick)
-install "${need[@]}"
+for package in $(mingw i686) wine64 wine xvfb xauth x11-xserver-utils fonts-wine cmake ninja-build g++ clang \
+               libclang-rt-14-dev googletest imagemagick zip unzip; do
+    installed "$package" || need+=("$package")
+done
+build=$(this_machines_build)
+[ "$build" = i686 ] || for package in $(mingw x86_64); do installed "$package" || need+=("$package"); done
+want32=yes
+installed wine32:i386 && want32=
+[ ${#need[@]} -gt 0 ] || [ -n "$want32" ] || exit 0
 
-# The 64-bit build's compilers, where it is the one that runs: on a machine that
-# cannot run 32-bit programs (now that Wine is there to ask), or when asked for.
-. "$(dirname "$0")/wine-env.sh"
+if [ -n "$want32" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
+# Only Wine's 32-bit part to try: once, as every run tries it again.
+if [ ${#need[@]} -gt 0 ]; then update_lists 3 6 12; else update_lists; fi
+install_needed "${need[@]}"
+
+[ -n "$want32" ] || exit 0
+if install wine32:i386 >"$out" 2>&1; then
+    build=$(this_machines_build)
+else
+    say "Wine's 32-bit part (wine32:i386) cannot be installed now: $(reason). The 64-bit build of the" \
+        "same sources is used meanwhile; running the command again installs it once the mirror allows."
+    build=x86_64
+fi
+# The 64-bit build's compilers, where that build is the one that runs.
 need=()
-[ "$KORVANE_WINDOWS_ARCH" != x86_64 ] || mingw x86_64
-install "${need[@]}"
+[ "$build" = i686 ] || for package in $(mingw x86_64); do installed "$package" || need+=("$package"); done
+install_needed "${need[@]}"

@@ -40,7 +40,7 @@ if [ -n "$prefix" ] && ! has_display; then
     echo "run: --prefix needs an X display to show the dialog on; nothing was changed" >&2
     exit 2
 fi
-KORVANE_WINDOWS_ARCH=$(choose_build "$(machine_runs_32bit)" "$([ -n "$prefix" ] && prefix_arch "$prefix" || echo none)") ||
+KORVANE_WINDOWS_ARCH=$(choose_build "$(no_32bit_reason)" "$([ -n "$prefix" ] && prefix_arch "$prefix" || echo none)") ||
     exit 2
 export KORVANE_WINEPREFIX=${prefix:-${KORVANE_RUN_PREFIX:-$(own_run_prefix "$KORVANE_WINDOWS_ARCH")}}
 wine_env

@@ -4,34 +4,14 @@
 
 KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# "yes" when this machine runs 32-bit x86 programs: when Wine's 32-bit loader, an
-# i386 program, starts (the tests give other loaders).
-machine_runs_32bit() {
-    local wine32=${1:-/usr/lib/wine/wine} wine64=${2:-/usr/lib/wine/wine64}
-    if "$wine32" --version >/dev/null 2>&1 || ! [ -x "$wine64" ]; then echo yes; else echo no; fi
-}
-
-# The build that runs: choose_build <runs 32-bit: yes|no> <prefix: none|win32|win64>
-# prints i686 (the program as it ships) or x86_64 (a 64-bit build of the same
-# sources, where 32-bit programs cannot run), or refuses what nothing could run.
-choose_build() {
-    case $1/$2 in
-    yes/*) echo i686 ;;
-    no/none | no/win64) echo x86_64 ;;
-    *)
-        echo "run: this machine cannot run 32-bit programs (its kernel answers \"Exec format error\"), and" \
-             "the prefix is a 32-bit one, which only Wine's 32-bit loader runs; nothing was changed." \
-             "Run it on a machine that runs 32-bit programs, or use a 64-bit prefix." >&2
-        return 1 ;;
-    esac
-}
+. "$KORVANE_ROOT/scripts/lib/machine.sh"
 
 # The environment for KORVANE_WINDOWS_ARCH (else this machine's choice) in the
 # prefix KORVANE_WINEPREFIX (else the tests' own: never ~/.wine, whose settings file
 # the tests remove). The loader is named: Debian's "wine" takes the 32-bit one even
 # where it cannot run.
 wine_env() {
-    export KORVANE_WINDOWS_ARCH=${KORVANE_WINDOWS_ARCH:-$(choose_build "$(machine_runs_32bit)" none)}
+    export KORVANE_WINDOWS_ARCH=$(this_machines_build)
     local suffix=
     if [ "$KORVANE_WINDOWS_ARCH" = x86_64 ]; then
         KORVANE_WINE=/usr/lib/wine/wine64 KORVANE_WIN_PRESET=win64 suffix=64
@@ -48,13 +28,6 @@ wine_env() {
     { export LANG=${KORVANE_LOCALE:-C.UTF-8} LC_ALL=${KORVANE_LOCALE:-C.UTF-8}; } 2>/dev/null
 }
 wine_env
-
-# Says, for a script, that the 64-bit build runs here, when it does.
-say_build() {
-    [ "$KORVANE_WIN_PRESET" = win64 ] || return 0
-    echo "$1: this machine cannot run 32-bit programs (its kernel answers \"Exec format error\"): using the" \
-         "64-bit build of the same sources (build/win64) with Wine's 64-bit loader, in a 64-bit prefix." >&2
-}
 
 # Builds the given presets, saying nothing unless a build fails. Where build/ is
 # another user's (a run as root made it), what is there is run if it is up to date.

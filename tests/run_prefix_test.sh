@@ -7,9 +7,8 @@
 # fonts it says it added and what any Wine start rewrites. Refused with nothing
 # written: a prefix of another Wine, a folder that is not a prefix, a prefix of
 # another user, whose owner's command then works as printed. Which Wine runs a
-# prefix's server is told from the server itself; the decisions (that Wine, the
-# machine's kind from its loaders, the build for the machine and the prefix) are
-# tested on tables of their inputs. Without --prefix, on a display it did not
+# prefix's server is told from the server itself, and that Wine's decision is tested
+# on a table of its inputs. Without --prefix, on a display it did not
 # start, the run leaves the window manager's handling alone; without a display it
 # prints its picture's path. Each prefix is a copy of one booted once per run.
 # Needs an X display (the test session's).
@@ -174,30 +173,6 @@ our server running|100|$ours|/usr/lib/wine/wineserver64|$ours|no|ok
 another Wine's server running|100|$ours|/opt/wine-9/bin/wineserver|$other|no|refused
 another Wine's server, update accepted|100|$ours|/opt/wine-9/bin/wineserver|$other|yes|refused
 EOF
-
-# The build for the machine and the prefix, on its inputs: whether the machine runs
-# 32-bit programs, and no prefix, a 32-bit or a 64-bit one.
-while IFS='|' read -r runs32 arch expected; do
-    got=$(choose_build "$runs32" "$arch" 2>/dev/null) || got=refused
-    [ "$got" = "$expected" ] || fail "build where 32-bit programs run: $runs32, prefix $arch: $got, expected $expected"
-done <<EOF
-yes|none|i686
-yes|win32|i686
-yes|win64|i686
-no|none|x86_64
-no|win32|refused
-no|win64|x86_64
-EOF
-
-# The machine's kind, told by its loaders: a 32-bit one that cannot start (as on a
-# machine that refuses i386 programs) beside a 64-bit one that can, or both working.
-printf '#!/bin/sh\nexit 126\n' >"$work/loader-refused"
-printf '#!/bin/sh\necho wine-8.0\n' >"$work/loader"
-chmod +x "$work/loader-refused" "$work/loader"
-[ "$(choose_build "$(machine_runs_32bit "$work/loader-refused" "$work/loader")" none)" = x86_64 ] ||
-    fail "a machine whose 32-bit loader cannot start was not given the 64-bit build"
-[ "$(choose_build "$(machine_runs_32bit "$work/loader" "$work/loader")" none)" = i686 ] ||
-    fail "a machine that runs both loaders was not given the 32-bit build"
 
 # Refused before anything is written: a folder that is not a prefix, and a prefix
 # of another user (made here as root, who may give a folder away).

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The scripts' decisions, on their inputs, with no network and no Wine: what the
+# install asks of apt for each state of the machine and the mirror (stand-ins for
+# the package tools on PATH), which build a machine runs and why, and whether a
+# Wine may run a player's prefix.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/lib/machine.sh"
+work=$root/build/work/scripts_test
+rm -rf "$work"
+mkdir -p "$work/bin"
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Stand-ins: dpkg-query has every package but those of MISSING; apt-get logs each
+# call, fails its first UPDATE_FAILS updates as a mirror in the middle of a sync
+# does, and refuses the packages of REFUSED; sleep and sudo only log and run.
+cat >"$work/bin/apt-get" <<'EOF'
+#!/bin/sh
+echo "apt-get $*" >>"$STANDIN_LOG"
+case " $* " in
+*" update "*)
+    n=$(grep -c ' update' "$STANDIN_LOG")
+    [ "$n" -gt "$UPDATE_FAILS" ] && exit 0
+    echo "E: Failed to fetch http://mirror/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
+    exit 100 ;;
+esac
+for p in $REFUSED; do
+    case " $* " in *" $p "*) echo "E: Unable to correct problems, you have held broken packages."; exit 100 ;; esac
+done
+EOF
+cat >"$work/bin/dpkg-query" <<'EOF'
+#!/bin/sh
+for p; do :; done
+case " $MISSING " in *" $p "*) exit 1 ;; esac
+echo "ii "
+EOF
+printf '#!/bin/sh\n[ "$1" = --print-foreign-architectures ] && echo i386\nexit 0\n' >"$work/bin/dpkg"
+printf '#!/bin/sh\necho "sleep $*" >>"$STANDIN_LOG"\n' >"$work/bin/sleep"
+printf '#!/bin/sh\nexec "$@"\n' >"$work/bin/sudo"
+chmod +x "$work/bin/"*
+
+x86_64=$(echo {g++,gcc}-mingw-w64-x86-64-{posix,win32} binutils-mingw-w64-x86-64)
+# name | missing | update fails | refused | exit | what apt is asked, in order | what it says (a regex)
+while IFS='|' read -r name missing fails refused status calls said; do
+    log=$work/$name.log
+    : >"$log"
+    out=$(env PATH="$work/bin:$PATH" KORVANE_WINDOWS_ARCH=i686 STANDIN_LOG="$log" MISSING="$missing" UPDATE_FAILS="$fails" \
+          REFUSED="$refused" "$root/scripts/install-deps.sh" 2>&1)
+    got=$?
+    asked=$(sed -e 's/^apt-get -q -y //' -e 's/ --no-install-recommends --no-remove//' "$log" | tr '\n' ';')
+    [ "$got" = "$status" ] || fail "$name: exit $got, expected $status: $out"
+    [ "$asked" = "$calls" ] || fail "$name: asked apt \"$asked\", expected \"$calls\""
+    if [ -z "$said" ]; then [ -z "$out" ] || fail "$name: said \"$out\", expected nothing"
+    else echo "$out" | grep -Eq "$said" || fail "$name: said \"$out\", expected /$said/"; fi
+    ! grep -q 'install' "$log" || ! grep 'install' "$log" | grep -vq -- '--no-remove' ||
+        fail "$name: an install may remove packages"
+done <<EOF
+nothing missing||0||0||
+an update that fails, then passes|cmake|1||0|update;sleep 3;update;install cmake;|^install-deps: installing cmake$
+an update that always fails|cmake|9||0|update;sleep 3;update;sleep 6;update;sleep 12;update;install cmake;|^install-deps: some package lists could not be fetched \(the mirror may be in the middle of a sync: Failed to fetch .*Mirror sync in progress\?\); going on with the lists there are$
+wine32 refused|wine32:i386 $x86_64|0|wine32:i386|0|update;install wine32:i386;install $x86_64;|^install-deps: Wine's 32-bit part \(wine32:i386\) cannot be installed now: Unable to correct problems, you have held broken packages\. The 64-bit build
+a needed package refused|cmake ninja-build wine32:i386|0|ninja-build|1|update;install cmake ninja-build;install -s cmake;install -s ninja-build;|^install-deps: cannot install ninja-build: Unable to correct problems, you have held broken packages\. Try again in a while .*: sudo apt-get install ninja-build$
+EOF
+
+# Which build a machine runs, told by its loaders: Wine's 32-bit one absent, or
+# there but refused by the kernel, beside a 64-bit one that starts.
+printf '#!/bin/sh\nexit 126\n' >"$work/refused"
+printf '#!/bin/sh\necho wine-8.0\n' >"$work/starts"
+chmod +x "$work/refused" "$work/starts"
+while IFS='|' read -r wine32 wine64 reason; do
+    got=$(no_32bit_reason "$work/$wine32" "$work/$wine64")
+    [ "$got" = "$reason" ] || fail "loaders $wine32 and $wine64: reason \"$got\", expected \"$reason\""
+done <<EOF
+starts|starts|
+refused|starts|kernel
+absent|starts|wine32
+absent|absent|
+EOF
+# The build for that reason and a prefix: none, a 32-bit one or a 64-bit one.
+while IFS='|' read -r reason arch expected said; do
+    got=$(choose_build "$reason" "$arch" 2>"$work/said") || got=refused
+    [ "$got" = "$expected" ] || fail "build for reason \"$reason\", prefix $arch: $got, expected $expected"
+    grep -q "${said:-^$}" "$work/said" || [ -z "$said$(cat "$work/said")" ] ||
+        fail "build for reason \"$reason\", prefix $arch said: $(cat "$work/said")"
+done <<EOF
+|none|i686|
+|win32|i686|
+|win64|i686|
+kernel|none|x86_64|
+kernel|win32|refused|kernel does not run 32-bit programs
+kernel|win64|x86_64|
+wine32|none|x86_64|
+wine32|win32|refused|(wine32:i386) is not installed; nothing was changed. Use a 64-bit prefix; the next run installs it
+EOF
+
+[ "$failures" -eq 0 ] && echo "the scripts' decisions: ok"
+exit $((failures > 0))
