@@ -7,9 +7,11 @@ cd "$(dirname "$0")/.."
 runs=${1:-15}
 
 scripts/install-deps.sh
-. scripts/wine-env.sh
+. scripts/lib/wine-session.sh
+wine_env
 say_build bench
 korvane_build "$KORVANE_WIN_PRESET"
+trap wine_session_stop EXIT
 KORVANE_USE_DISPLAY= wine_session_start
 rm -f "$(prefix_drive_c "$WINEPREFIX")/korvane.ini"
 

@@ -34,7 +34,8 @@ fi
 caller_env=$(declare -p LANG LC_ALL WINELOADER WINEDLLOVERRIDES 2>/dev/null || true)
 
 scripts/install-deps.sh
-. scripts/wine-env.sh
+. scripts/lib/wine-session.sh
+. scripts/lib/player-prefix.sh
 has_display() { [ -n "${DISPLAY:-}" ] && xset q >/dev/null 2>&1; }
 if [ -n "$prefix" ] && ! has_display; then
     echo "run: --prefix needs an X display to show the dialog on; nothing was changed" >&2
@@ -74,11 +75,7 @@ if [ -n "$prefix" ]; then
     unset WINEARCH LANG LC_ALL WINELOADER WINEDLLOVERRIDES
     { eval "$caller_env"; } 2>/dev/null
     wine=${wine_given:-${WINE:-$KORVANE_WINE}}
-    stamp=$(head -n1 "$prefix/.update-timestamp" 2>/dev/null || true)
-    inf=$(wine_inf_of "$wine")
-    server=$(prefix_server_of "$prefix")
-    prefix_verdict "$prefix" "${stamp:-none}" "$wine" "$inf" "$([ -z "$inf" ] || stat -c %Y "$inf")" \
-        "$server" "$([ -z "$server" ] || wine_inf_of "$server")" "$update" || exit 2
+    prefix_may_run "$prefix" "$wine" "$update" || exit 2
     added=$(wine_prefix_fonts)
     [ "$added" -eq 0 ] || echo "run: added $added of Wine's fonts that $prefix lacked (the dialog's MS Sans Serif" \
         "among them) to its windows/Fonts"
@@ -87,6 +84,7 @@ if [ -n "$prefix" ]; then
     # Not "wineserver -w": that would wait for the simulation too.
     "$wine" "$program"
 elif has_display; then
+    trap wine_session_stop EXIT
     KORVANE_USE_DISPLAY=1 wine_session_start
     echo "Korvane Setup: the settings file is $(settings_file_in "$drive_c")"
     before=$(state)

@@ -9,13 +9,15 @@ out=$(realpath -m "${1:-build/setup-dialog.png}")
 given=${KORVANE_WINDOWS_ARCH:-}     # by the run command, which said which build runs
 
 scripts/install-deps.sh
-. scripts/wine-env.sh
+. scripts/lib/wine-session.sh
+export KORVANE_WINDOWS_ARCH=$(this_machines_build)
 export KORVANE_WINEPREFIX=${KORVANE_WINEPREFIX:-$(own_run_prefix "$KORVANE_WINDOWS_ARCH")}
 wine_env
 [ -n "$given" ] || say_build screenshot
 korvane_build "$KORVANE_WIN_PRESET"
 program=${KORVANE_SETUP_EXE:-$PWD/build/$KORVANE_WIN_PRESET/korvane-setup.exe}
 
+trap wine_session_stop EXIT
 KORVANE_USE_DISPLAY= wine_session_start
 work=$(work_folder "screenshot-$$")
 "$KORVANE_WINE" explorer /desktop=korvane,1000x720 "$PWD/build/$KORVANE_WIN_PRESET/tools/dialog_probe.exe" \

@@ -9,7 +9,9 @@ cd "$(dirname "$0")/.."
 only=${1:-}
 
 scripts/install-deps.sh
-. scripts/wine-env.sh
+. scripts/lib/wine-session.sh
+. tests/support/full-disk.sh
+wine_env
 # What an earlier run that was killed left: its Wine servers and work folders.
 for prefix in build/wineprefix build/wineprefix64 build/work/*/*/; do prefix_forget "$prefix"; done
 rm -rf build/work
@@ -25,9 +27,11 @@ say_build test
 korvane_build win32 "$KORVANE_WIN_PRESET" "$KORVANE_WIN_PRESET-tests"
 
 echo "== Windows tests under Wine ($WINEARCH)"
+trap 'full_disk_stop; wine_session_stop' EXIT
 wine_session_start "build/$KORVANE_WIN_PRESET-tests/tests/keeper.exe"
 full_disk_start
 ctest --preset "$KORVANE_WIN_PRESET-tests" ${only:+-R "$only"} | tee -a "$log" || status=1
+full_disk_stop
 wine_session_stop
 
 fuzz=0

@@ -3,7 +3,8 @@
 # through a file, so that nothing it starts (a help viewer, a planted program) keeps
 # ctest's output pipe open; it is ended after KORVANE_TEST_SECONDS (100), inside
 # ctest's own limit.
-. "$(dirname "$0")/wine-env.sh"
+. "$(dirname "$0")/lib/wine-session.sh"
+wine_env
 wine_prefix_init
 out=$(work_folder "wine-exec-$$")/out
 limit=${KORVANE_TEST_SECONDS:-100}

@@ -7,8 +7,7 @@
 # fonts it says it added and what any Wine start rewrites. Refused with nothing
 # written: a prefix of another Wine, a folder that is not a prefix, a prefix of
 # another user, whose owner's command then works as printed. Which Wine runs a
-# prefix's server is told from the server itself, and that Wine's decision is tested
-# on a table of its inputs. Without --prefix, on a display it did not
+# prefix's server is told from the server itself. Without --prefix, on a display it did not
 # start, the run leaves the window manager's handling alone; without a display it
 # prints its picture's path. Each prefix is a copy of one booted once per run.
 # Needs an X display (the test session's).
@@ -16,7 +15,9 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$1 press=$2
-. "$root/scripts/wine-env.sh"
+. "$root/scripts/lib/wine-session.sh"
+. "$root/scripts/lib/player-prefix.sh"
+wine_env
 . "$root/tests/support/records.sh"
 work=$(work_folder run_prefix)
 failures=0
@@ -154,26 +155,6 @@ wait_for 10 served || fail "no server found for $prefix"
 server=$(prefix_server_of "$prefix")
 [ "$(wine_inf_of "$server")" = /usr/share/wine/wine.inf ] || fail "the server $server is not known as Debian's Wine"
 WINEPREFIX=$prefix wineserver -k
-# The decision on its inputs: the prefix's stamp, our Wine's wine.inf and its time,
-# a running server and its wine.inf, --update-prefix.
-ours=/usr/share/wine/wine.inf other=/opt/wine-9/share/wine/wine.inf
-while IFS='|' read -r name stamp inf server server_inf update expected; do
-    got=ok
-    prefix_verdict P "$stamp" wine "$inf" 100 "$server" "$server_inf" "$update" 2>/dev/null || got=refused
-    [ "$got" = "$expected" ] || fail "verdict, $name: $got, expected $expected"
-done <<EOF
-our Wine's prefix|100|$ours|||no|ok
-a stamp with a time of day|100 200|$ours|||no|ok
-updates turned off|disable|$ours|||no|ok
-another Wine's prefix|99|$ours|||no|refused
-another Wine's prefix, update accepted|99|$ours|||yes|ok
-no stamp|none|$ours|||no|refused
-a Wine without wine.inf|100||||no|refused
-our server running|100|$ours|/usr/lib/wine/wineserver64|$ours|no|ok
-another Wine's server running|100|$ours|/opt/wine-9/bin/wineserver|$other|no|refused
-another Wine's server, update accepted|100|$ours|/opt/wine-9/bin/wineserver|$other|yes|refused
-EOF
-
 # Refused before anything is written: a folder that is not a prefix, and a prefix
 # of another user (made here as root, who may give a folder away).
 mkdir "$work/not-a-prefix"

@@ -2,10 +2,11 @@
 # The scripts' decisions, on their inputs, with no network and no Wine: what the
 # install asks of apt for each state of the machine and the mirror (stand-ins for
 # the package tools on PATH), which build a machine runs and why, and whether a
-# Wine may run a player's prefix.
+# Wine may run a player's prefix without updating it.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/machine.sh"
+. "$root/scripts/lib/player-prefix.sh"
 work=$root/build/work/scripts_test
 rm -rf "$work"
 mkdir -p "$work/bin"
@@ -93,6 +94,27 @@ kernel|win32|refused|kernel does not run 32-bit programs
 kernel|win64|x86_64|
 wine32|none|x86_64|
 wine32|win32|refused|(wine32:i386) is not installed; nothing was changed. Use a 64-bit prefix; the next run installs it
+EOF
+
+# Whether a Wine may run a player's prefix: the prefix's stamp, our Wine's wine.inf
+# and its time, a running server and its wine.inf, --update-prefix.
+ours=/usr/share/wine/wine.inf other=/opt/wine-9/share/wine/wine.inf
+while IFS='|' read -r name stamp inf server server_inf update expected; do
+    got=ok
+    stamp=$stamp inf=$inf inf_time=100 server=$server server_inf=$server_inf update=$update \
+        prefix_verdict P wine 2>/dev/null || got=refused
+    [ "$got" = "$expected" ] || fail "verdict, $name: $got, expected $expected"
+done <<EOF
+our Wine's prefix|100|$ours|||no|ok
+a stamp with a time of day|100 200|$ours|||no|ok
+updates turned off|disable|$ours|||no|ok
+another Wine's prefix|99|$ours|||no|refused
+another Wine's prefix, update accepted|99|$ours|||yes|ok
+no stamp||$ours|||no|refused
+a Wine without wine.inf|100||||no|refused
+our server running|100|$ours|/usr/lib/wine/wineserver64|$ours|no|ok
+another Wine's server running|100|$ours|/opt/wine-9/bin/wineserver|$other|no|refused
+another Wine's server, update accepted|100|$ours|/opt/wine-9/bin/wineserver|$other|yes|refused
 EOF
 
 [ "$failures" -eq 0 ] && echo "the scripts' decisions: ok"

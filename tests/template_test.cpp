@@ -300,7 +300,7 @@ TEST_F(DialogTemplate, TheTemplatesFontAndEveryLabelWhole)
             GetTextFaceW(dc, LF_FACESIZE, face);
             EXPECT_STREQ(face, L"MS Sans Serif")
                 << "the Wine prefix lacks Wine's own fonts: copy /usr/share/wine/fonts/* into its "
-                   "drive_c/windows/Fonts (scripts/wine-env.sh does it for the project's prefixes)";
+                   "drive_c/windows/Fonts (scripts/lib/wine-session.sh does it for the project's prefixes)";
             LOGFONTW lf = {};
             GetObjectW(font, sizeof lf, &lf);
             EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);

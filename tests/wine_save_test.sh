@@ -7,7 +7,8 @@
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$1 press=$2
-. "$root/scripts/wine-env.sh"
+. "$root/scripts/lib/wine-session.sh"
+wine_env
 . "$root/tests/support/records.sh"
 drive_c=$(prefix_drive_c "$WINEPREFIX")
 settings=$drive_c/korvane.ini

@@ -1,10 +1,9 @@
-# Sourced by the scripts and the shell tests: the build this machine runs, its Wine
-# environment, the build, a Wine session, and what they know of a Wine prefix.
+# The Wine environment of the scripts and the tests, a prefix's drive C and its
+# server, and a Wine session with its X display.
 # shellcheck shell=bash
 
-KORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-
-. "$KORVANE_ROOT/scripts/lib/machine.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/build.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
 
 # The environment for KORVANE_WINDOWS_ARCH (else this machine's choice) in the
 # prefix KORVANE_WINEPREFIX (else the tests' own: never ~/.wine, whose settings file
@@ -27,24 +26,6 @@ wine_env() {
     # (Wine needs no host locale for it: bash's warning that there is none is hushed.)
     { export LANG=${KORVANE_LOCALE:-C.UTF-8} LC_ALL=${KORVANE_LOCALE:-C.UTF-8}; } 2>/dev/null
 }
-wine_env
-
-# Builds the given presets, saying nothing unless a build fails. Where build/ is
-# another user's (a run as root made it), what is there is run if it is up to date.
-korvane_build() {
-    local preset dir out
-    for preset in "$@"; do
-        dir=$KORVANE_ROOT/build/$preset
-        if mkdir -p "$dir" 2>/dev/null && [ -w "$dir" ]; then
-            out=$(cd "$KORVANE_ROOT" && cmake --preset "$preset" 2>&1 && cmake --build --preset "$preset" 2>&1) ||
-                { echo "$out" >&2; return 1; }
-        elif ! ninja -C "$dir" -n 2>/dev/null | grep -q '^ninja: no work to do'; then
-            echo "build: $dir is $(stat -c %U "$dir" 2>/dev/null || echo "another user")'s and out of date;" \
-                 "run the command once as that user to build it." >&2
-            return 1
-        fi
-    done
-}
 
 # Polls CMD every 50 ms until it succeeds or SECONDS pass.
 wait_for() {
@@ -56,23 +37,8 @@ wait_for() {
     done
 }
 
-# An empty folder of build/work for a script's or a test's own files.
-work_folder() {
-    local dir=$KORVANE_ROOT/build/work/$1
-    rm -rf "$dir"
-    mkdir -p "$dir"
-    echo "$dir"
-}
-
 # The run command's own prefix for a build (i686 or x86_64).
 own_run_prefix() { echo "$KORVANE_ROOT/build/wineprefix-run$([ "$1" = i686 ] || echo 64)"; }
-
-# The prefix's architecture, as Wine records it: win32 or win64.
-prefix_arch() {
-    local arch
-    arch=$(sed -n 's/^#arch=//p' "$1/system.reg" 2>/dev/null | head -n1)
-    echo "${arch:-$([ -d "$1/drive_c/windows/syswow64" ] && echo win64 || echo win32)}"
-}
 
 # The folder that the prefix's drive C stands for: where dosdevices/c: points.
 prefix_drive_c() {
@@ -106,47 +72,6 @@ prefix_server_pid() {
     done
 }
 prefix_server_of() { local pid; pid=$(prefix_server_pid "$1"); [ -z "$pid" ] || readlink "/proc/$pid/exe"; }
-
-# The wine.inf of the Wine a program belongs to, found beside it as Wine installs it.
-wine_inf_of() {
-    local program dir inf
-    program=$(realpath "$(command -v "$1" 2>/dev/null)" 2>/dev/null) || return 0
-    dir=$(dirname "$program")
-    for inf in "$dir/../share/wine/wine.inf" "$dir/../../share/wine/wine.inf" "$dir/../wine.inf" \
-               "$dir/../loader/wine.inf"; do
-        if [ -f "$inf" ]; then realpath "$inf"; return 0; fi
-    done
-}
-
-# Whether a Wine may run the prefix, silent when it may: prefix_verdict <prefix>
-#   <its .update-timestamp, or "none"> <wine> <its wine.inf, or ""> <that file's mtime>
-#   <a running server's program, or ""> <its wine.inf> <update: yes/no>
-# A prefix records the last Wine that updated it as its wine.inf's time: another
-# would update the whole prefix, and a server of another makes ours stop.
-prefix_verdict() {
-    local prefix=$1 stamp=${2%$'\r'} wine=$3 inf=$4 inf_time=$5 server=$6 server_inf=$7 update=$8
-    local how="give the prefix's own Wine with --wine PATH (or WINE=PATH, and WINESERVER for its server)"
-    if [ -n "$server" ] && [ "$server_inf" != "$inf" ]; then
-        echo "run: a server of another Wine ($server) is running for $prefix, perhaps the simulation's;" \
-             "$wine cannot join it. Close what runs there, or $how. Nothing was changed." >&2
-        return 1
-    fi
-    [ "$stamp" = disable ] && return 0     # the player turned Wine's updates off
-    [ -n "$inf" ] && [ "${stamp%% *}" = "$inf_time" ] && return 0
-    [ "$update" = yes ] && return 0
-    if [ -z "$inf" ]; then
-        echo "run: $wine is not a Wine whose wine.inf can be found, so which Wine made $prefix cannot be" \
-             "told; $how, or pass --update-prefix to run it anyway. Nothing was changed." >&2
-    elif [ "$stamp" = none ]; then
-        echo "run: $prefix has no .update-timestamp, so $wine would update the whole prefix first; $how," \
-             "or pass --update-prefix to let it. Nothing was changed." >&2
-    else
-        echo "run: $prefix was last updated by another Wine (its .update-timestamp says $stamp; $wine is" \
-             "of $inf, $inf_time), which $wine would update the whole prefix to replace: its DLLs and much" \
-             "of its registry. $how, or pass --update-prefix to let $wine update it. Nothing was changed." >&2
-    fi
-    return 1
-}
 
 # Stops the prefix's Wine server if one runs (asking where none runs would make its
 # folder anew), and removes that folder in /tmp.
@@ -185,16 +110,16 @@ wine_prefix_fonts() {
     cp -n -v /usr/share/wine/fonts/* "$fonts/" | wc -l
 }
 
-_korvane_xvfb_pid= _korvane_keeper_pid= _korvane_full_disk=
+_korvane_xvfb_pid= _korvane_keeper_pid=
 
 # A Wine session in the prefix, until wine_session_stop or the exit: on the current
 # display when asked (KORVANE_USE_DISPLAY), its window manager keeping the windows;
 # else on an X server of its own, which has none, so Wine manages them itself (else
 # every hidden window waits 2 s for one). A keeper program, when given, starts
 # Wine's helper processes, so that they are not children of what runs next (ctest).
+# The caller stops it (trap wine_session_stop EXIT).
 wine_session_start() {
     local keeper=${1:-} managed=N out fdfile
-    trap wine_session_stop EXIT
     wine_prefix_init
     if [ -n "${KORVANE_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
         managed=Y
@@ -215,27 +140,8 @@ wine_session_start() {
     wait_for 60 grep -q ready "$out" || { echo "Wine did not start: $(cat "$out")" >&2; return 1; }
 }
 
-# A disk with no space left as the prefix's drive F, for the tests of a save on a
-# full disk: a file system of one page, filled. Mounting one takes root; without,
-# there is no drive F and those tests say that they skip.
-full_disk_start() {
-    local dir=$KORVANE_ROOT/build/full-disk
-    if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" 2>/dev/null || true; fi   # a killed run's
-    [ "$(id -u)" = 0 ] || return 0
-    mkdir -p "$dir"
-    mount -t tmpfs -o size=4k korvane-full-disk "$dir" 2>/dev/null || return 0
-    _korvane_full_disk=$dir
-    head -c 4096 /dev/zero >"$dir/filler" 2>/dev/null || true
-    ln -sfn "$dir" "$WINEPREFIX/dosdevices/f:"
-}
-
 wine_session_stop() {
     prefix_forget "$WINEPREFIX"
-    if [ -n "$_korvane_full_disk" ]; then
-        rm -f "$WINEPREFIX/dosdevices/f:"
-        umount "$_korvane_full_disk" 2>/dev/null || true
-        _korvane_full_disk=
-    fi
     [ -z "$_korvane_xvfb_pid" ] || kill "$_korvane_xvfb_pid" 2>/dev/null || true
     local pid
     for pid in $_korvane_keeper_pid $_korvane_xvfb_pid; do wait "$pid" 2>/dev/null || true; done
