@@ -61,7 +61,7 @@ void CWinApp::OnHelp()
 
 void AfxEnableControlContainer()
 {
-    // This framework creates dialogs through the system's dialog manager, which
+    // This layer creates dialogs through the system's dialog manager, which
     // knows window classes only; it hosts no ActiveX controls, and a template that
     // named one would fail to create (DoModal returns -1). The program's template
     // names none, so there is nothing to set up here.

@@ -1,4 +1,4 @@
-// CWinApp and the start-up: the one application object, which the framework finds
+// CWinApp and the start-up: the one application object, which the platform layer finds
 // through the pointer it registers at construction, and AfxWinMain, which the
 // process entry calls.
 #pragma once
@@ -25,7 +25,7 @@ public:
     BOOL Enable3dControls();
 
     // The standard Help handler. No help file comes with a program of this
-    // framework: it says so in a message box owned by the main window, and starts
+    // layer: it says so in a message box owned by the main window, and starts
     // and opens nothing (the system's help viewer would be started by its bare
     // name, which Windows looks for in the program's own folder first).
     void OnHelp();
@@ -78,5 +78,5 @@ Function AfxGetProc(HMODULE hModule, const char* pszName)
 // that dwICC names (ICC_ flags); FALSE with the system's error set when it cannot.
 BOOL AfxInitCommonControls(DWORD dwICC);
 
-// The framework's start-up, called by the process entry.
+// The platform layer's start-up, called by the process entry.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

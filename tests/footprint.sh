@@ -3,8 +3,8 @@
 # always loads from its system folder, carries its manifest as resource 1 of type
 # 24, none of our own object files allocates on the heap (operator new, malloc and
 # their kin), and it is
-# reproducible (no link time stamp, no build folder inside). Also that the framework
-# layer in platform/ stands on the Win32 API alone.
+# reproducible (no link time stamp, no build folder inside). Also that each folder
+# includes only from the folders below it.
 set -u
 exe=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,7 +42,7 @@ while IFS= read -r obj; do
     count=$((count + 1))
     hits=$($nm -u "$obj" | grep -E ' _+(imp__+)?(Zn[wa]|malloc$|calloc$|realloc$|_?strdup$|HeapAlloc|GlobalAlloc|LocalAlloc)' || true)
     [ -z "$hits" ] || fail "$(basename "$obj") allocates: $(echo $hits)"
-done < <(find "$objects" -name '*.obj' -path '*setup*' -o -name '*.obj' -path '*framework*' -o -name '*.obj' -path '*settings*')
+done < <(find "$objects" -name '*.obj' -path '*/CMakeFiles/*.dir/*')
 [ "$count" -gt 0 ] || fail "no object files under $objects"
 size=$(stat -c %s "$exe")
 echo "object files checked: $count; size: $size bytes"
@@ -57,8 +57,17 @@ stamp=$(od -An -tu4 -j$((pe + 8)) -N4 "$exe" | tr -d ' ')
 ! grep -qaF "$root" "$exe" || fail "the executable holds the build's folder $root"
 echo "PE time stamp: $stamp; sha256: $(sha256sum "$exe" | cut -c1-64)"
 
-upward=$(grep -nE '#include "(app|dialog|settings|res|tests)/' "$root"/platform/* || true)
-[ -z "$upward" ] || fail "platform/ includes from the folders that build on it: $upward"
+# Each folder includes only from itself and the folders its library links, as the
+# build says: platform from none of ours, settings from platform, and so on up.
+while read -r folder may; do
+    upward=$(grep -nE '#include "[a-z]+/' "$root/$folder"/* | grep -vE "#include \"($may)/" || true)
+    [ -z "$upward" ] || fail "$folder/ includes from a folder its library does not link: $upward"
+done <<EOF
+platform platform
+settings settings|platform
+dialog dialog|settings|platform|res
+app app|dialog|platform
+EOF
 
 if [ "$failures" -ne 0 ]; then
     exit 1

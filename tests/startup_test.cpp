@@ -1,4 +1,4 @@
-// The framework's start-up as it protects a program run as administrator: once it
+// The platform layer's start-up as it protects a program run as administrator: once it
 // has restricted the DLL search, a DLL in the program's own folder is no longer
 // found by its name.
 #include <gtest/gtest.h>

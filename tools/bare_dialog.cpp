@@ -1,5 +1,5 @@
 // The floors of the start-up benchmark: bare Win32 programs that only show a dialog
-// and end on cancel, with none of our framework. Built twice: with an empty dialog
+// and end on cancel, with none of our platform layer. Built twice: with an empty dialog
 // of the setup dialog's size, and with the setup dialog's own template, where it
 // writes the first edit so the probe sees the dialog as filled.
 #include <windows.h>

@@ -1,4 +1,4 @@
-// The process entry of a program built on this framework.
+// The process entry, into the platform layer's start-up.
 #include "platform/app.h"
 
 #include <cstdlib>
