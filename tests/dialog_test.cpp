@@ -15,7 +15,7 @@
 #include "res/resource.h"
 #include "settings/settings_file.h"
 #include "settings/setup_values.h"
-#include "support/dialog_driver.h"
+#include "support/modal_run.h"
 #include "support/drive_c.h"
 #include "support/watchdog.h"
 
@@ -26,7 +26,7 @@ using namespace testing_drive_c;
 
 SettingsRecord SavedRecord()
 {
-    const Bytes bytes = ReadFile(kSettings);
+    const Bytes bytes = ReadBytes(kSettings);
     EXPECT_EQ(bytes.size(), 72u);
     RecordBytes b{};
     std::memcpy(b.data(), bytes.data(), bytes.size() < 72 ? bytes.size() : 72);
@@ -109,7 +109,7 @@ TEST_F(SetupDialog, ShowsTheFileAndOkWritesWhatItShowed)
             c.edit(r);
             Bytes bytes = Encoded(r);
             std::memset(&bytes[16], 0xAA, 8);   // reserved bytes the dialog must not carry over
-            WriteFile(kSettings, bytes);
+            WriteBytes(kSettings, bytes);
         }
         CSetupDlg dlg;
         const Outcome out = RunModal(dlg, {
@@ -123,13 +123,13 @@ TEST_F(SetupDialog, ShowsTheFileAndOkWritesWhatItShowed)
         EXPECT_TRUE(out.messages.empty());
         SettingsRecord expected = DefaultRecord();
         c.saved(expected);
-        EXPECT_EQ(ReadFile(kSettings), Encoded(expected));
+        EXPECT_EQ(ReadBytes(kSettings), Encoded(expected));
     }
 }
 
 TEST_F(SetupDialog, TypicalRunSavedWithEnter)
 {
-    WriteFile(kSettings, Encoded(ValidRecord()));
+    WriteBytes(kSettings, Encoded(ValidRecord()));
     CSetupDlg dlg;
     const Outcome out = RunModal(dlg, {
         [](HWND h) {
@@ -170,7 +170,7 @@ TEST_F(SetupDialog, CancelLeavesTheFileAsItWas)
             Bytes original = Encoded(ValidRecord());
             original.resize(80, 0x5C);      // a longer file, byte for byte
             if (withFile)
-                WriteFile(kSettings, original);
+                WriteBytes(kSettings, original);
             CSetupDlg dlg;
             const Outcome out = RunModal(dlg, {
                 [](HWND h) {
@@ -184,7 +184,7 @@ TEST_F(SetupDialog, CancelLeavesTheFileAsItWas)
             EXPECT_TRUE(out.messages.empty());
             EXPECT_EQ(Exists(kSettings), withFile);
             if (withFile) {
-                EXPECT_EQ(ReadFile(kSettings), original);
+                EXPECT_EQ(ReadBytes(kSettings), original);
             }
         }
     }
@@ -221,7 +221,7 @@ TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.id) + " \"" + c.text + "\"");
         CleanDriveC::Clear();
-        WriteFile(kSettings, original);
+        WriteBytes(kSettings, original);
         CSetupDlg dlg;
         const Outcome out = RunModal(dlg, {
             [&](HWND h) {
@@ -235,7 +235,7 @@ TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
                 SendDlgItemMessageA(h, c.id, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
                 EXPECT_EQ(start, 0u);
                 EXPECT_EQ(end, std::strlen(c.text));
-                EXPECT_EQ(ReadFile(kSettings), original) << "nothing written while the dialog is open";
+                EXPECT_EQ(ReadBytes(kSettings), original) << "nothing written while the dialog is open";
                 SetItemText(h, c.id, c.accepted);
                 Click(h, IDOK);
             },
@@ -255,7 +255,7 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
     for (const bool readOnly : {true, false}) {
         SCOPED_TRACE(readOnly ? "read-only file" : "file held open without sharing");
         CleanDriveC::Clear();
-        WriteFile(kSettings, original);
+        WriteBytes(kSettings, original);
         if (readOnly)
             SetReadOnly(kSettings, true);
         std::unique_ptr<HeldOpen> held;
@@ -271,7 +271,7 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
                 EXPECT_EQ(ItemText(h, IDC_EDIT_CLANS), "9");
                 held.reset();
                 SetReadOnly(kSettings, false);
-                EXPECT_EQ(ReadFile(kSettings), original);
+                EXPECT_EQ(ReadBytes(kSettings), original);
                 Click(h, IDOK);
             },
         });
@@ -322,7 +322,7 @@ TEST_F(SetupDialog, AnUnreadableFileIsNeverReplacedInSilence)
         if (c.folder) {
             MakeDirectory(kSettings);
         } else {
-            WriteFile(kSettings, original);
+            WriteBytes(kSettings, original);
             held = std::make_unique<HeldOpen>(kSettings);
         }
         CSetupDlg dlg;
@@ -344,7 +344,7 @@ TEST_F(SetupDialog, AnUnreadableFileIsNeverReplacedInSilence)
         if (c.folder) {
             EXPECT_TRUE(fs::is_directory(fs::path(kSettings)));
         } else {
-            EXPECT_EQ(ReadFile(kSettings), original);
+            EXPECT_EQ(ReadBytes(kSettings), original);
         }
     }
 }

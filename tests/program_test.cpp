@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "support/dialog_driver.h"
 #include "support/drive_c.h"
 #include "support/watchdog.h"
+#include "tools/dialog_driver.h"
 
 namespace {
 
@@ -30,61 +30,19 @@ std::string g_winhlp;   // a winhlp32.exe that must never be started, as a Windo
 
 constexpr DWORD kTimeoutMs = 10000;
 
-// A running copy of the program.
-class Program {
-public:
-    explicit Program(const std::string& program = g_program) : m_started(StartProgram(program, m_pi)) {}
-    ~Program()
-    {
-        if (!m_started)
-            return;
-        if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_pi.hProcess, 99);    // a test that failed halfway
-        CloseHandle(m_pi.hThread);
-        CloseHandle(m_pi.hProcess);
-    }
-
-    // The dialog once it shows its values; null if the program ends or shows none.
-    HWND WaitForDialog() const { return WaitForFilledDialog(m_pi.dwProcessId, m_pi.hProcess, kTimeoutMs); }
-
-    // The text (and caption) of the next message box, which is then closed.
-    std::wstring TakeMessageBox(std::wstring* caption = nullptr) const
-    {
-        HWND box = WaitForMessageBox(m_pi.dwProcessId, kTimeoutMs);
-        if (box == nullptr)
-            return L"(no message box)";
-        const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
-        if (caption != nullptr)
-            *caption = Text(box);
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        for (const ULONGLONG start = GetTickCount64(); IsWindow(box) && GetTickCount64() - start < kTimeoutMs;)
-            Sleep(10);
-        return text;
-    }
-
-    // The exit code, or -1 while it still runs after the wait.
-    long WaitForExit(DWORD ms = kTimeoutMs) const
-    {
-        if (WaitForSingleObject(m_pi.hProcess, ms) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(m_pi.hProcess, &code);
-        return static_cast<long>(code);
-    }
-
-    bool Started() const { return m_started; }
-    DWORD Id() const { return m_pi.dwProcessId; }
-    // Ends it at once, as the task manager does, and waits until it has ended.
-    void Kill() const
-    {
-        TerminateProcess(m_pi.hProcess, 99);
-        WaitForSingleObject(m_pi.hProcess, kTimeoutMs);
-    }
-
-private:
-    PROCESS_INFORMATION m_pi = {};
-    bool m_started;
-};
+// The text (and caption) of the program's next message box, which is then closed.
+std::wstring TakeMessageBox(const RunningProgram& program, std::wstring* caption = nullptr)
+{
+    HWND box = program.WaitForMessageBox();
+    if (box == nullptr)
+        return L"(no message box)";
+    const std::wstring text = Text(GetDlgItem(box, 0xFFFF));
+    if (caption != nullptr)
+        *caption = Text(box);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    WaitUntil(kTimeoutMs, 10, [&] { return !IsWindow(box); });
+    return text;
+}
 
 // An environment variable set for the programs started while this lives.
 class ScopedVariable {
@@ -157,7 +115,7 @@ protected:
 
 TEST_F(TheProgram, AnnulerEndsItAndWritesNothing)
 {
-    Program program;
+    RunningProgram program(g_program);
     ASSERT_TRUE(program.Started()) << g_program;
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
@@ -170,8 +128,8 @@ TEST_F(TheProgram, AnnulerEndsItAndWritesNothing)
 
 TEST_F(TheProgram, TypicalRunWritesTheExpectedRecordAndEnds)
 {
-    WriteFile(kSettings, kTypicalFile);
-    Program program;
+    WriteBytes(kSettings, kTypicalFile);
+    RunningProgram program(g_program);
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ItemText(dialog, IDC_EDIT_HEIGHT), "300");
@@ -181,30 +139,30 @@ TEST_F(TheProgram, TypicalRunWritesTheExpectedRecordAndEnds)
     SetDlgItemTextA(dialog, IDC_EDIT_CLANS, "5");
     Click(dialog, IDOK);
     EXPECT_EQ(program.WaitForExit(), 0);
-    EXPECT_EQ(ReadFile(kSettings), kTypicalSaved);
+    EXPECT_EQ(ReadBytes(kSettings), kTypicalSaved);
 }
 
 TEST_F(TheProgram, ARefusedEntryKeepsItRunningAndTheFileUnchanged)
 {
-    WriteFile(kSettings, kTypicalFile);
-    Program program;
+    WriteBytes(kSettings, kTypicalFile);
+    RunningProgram program(g_program);
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_EDIT_WIDTH, "deux cents");
     Click(dialog, IDOK);
-    EXPECT_EQ(program.TakeMessageBox(), L"Veuillez entrer un nombre entier.");
+    EXPECT_EQ(TakeMessageBox(program), L"Veuillez entrer un nombre entier.");
     EXPECT_EQ(program.WaitForExit(200), -1) << "still running";
-    EXPECT_EQ(ReadFile(kSettings), kTypicalFile);
+    EXPECT_EQ(ReadBytes(kSettings), kTypicalFile);
     EXPECT_EQ(ItemText(dialog, IDC_EDIT_WIDTH), "deux cents");
     Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
-    EXPECT_EQ(ReadFile(kSettings), kTypicalFile);
+    EXPECT_EQ(ReadBytes(kSettings), kTypicalFile);
 }
 
 TEST_F(TheProgram, TwoCopiesSideBySideTheLaterOkWins)
 {
-    WriteFile(kSettings, kTypicalFile);
-    Program first, second;
+    WriteBytes(kSettings, kTypicalFile);
+    RunningProgram first(g_program), second(g_program);
     HWND a = first.WaitForDialog(), b = second.WaitForDialog();
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
@@ -212,12 +170,12 @@ TEST_F(TheProgram, TwoCopiesSideBySideTheLaterOkWins)
     SetDlgItemTextA(b, IDC_EDIT_CLANS, "22");
     Click(a, IDOK);
     EXPECT_EQ(first.WaitForExit(), 0);
-    Bytes saved = ReadFile(kSettings);
+    Bytes saved = ReadBytes(kSettings);
     ASSERT_EQ(saved.size(), 72u);
     EXPECT_EQ(saved[68], 11);
     Click(b, IDOK);
     EXPECT_EQ(second.WaitForExit(), 0);
-    saved = ReadFile(kSettings);
+    saved = ReadBytes(kSettings);
     ASSERT_EQ(saved.size(), 72u);
     EXPECT_EQ(saved[68], 22);
     EXPECT_EQ(Bytes(saved.begin(), saved.begin() + 16), Bytes(kTypicalSaved.begin(), kTypicalSaved.begin() + 16));
@@ -230,14 +188,14 @@ TEST_F(TheProgram, HelpStartsNothingBesideIt)
     Folder folder;
     fs::copy_file(g_program, folder / "korvane-setup.exe");
     fs::copy_file(g_winhlp, folder / "winhlp32.exe");
-    Program program(folder / "korvane-setup.exe");
+    RunningProgram program(folder / "korvane-setup.exe");
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     SetForegroundWindow(dialog);
     TypeKey(VK_F1);
-    EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after F1";
+    EXPECT_EQ(TakeMessageBox(program), L"Aucune aide n'est disponible pour ce programme.") << "after F1";
     Click(dialog, 0xE146);     // the Help command, ID_HELP
-    EXPECT_EQ(program.TakeMessageBox(), L"Aucune aide n'est disponible pour ce programme.") << "after the Help command";
+    EXPECT_EQ(TakeMessageBox(program), L"Aucune aide n'est disponible pour ce programme.") << "after the Help command";
     Click(dialog, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_FALSE(fs::exists(folder / "winhlp32.marker")) << "the help viewer beside it was started";
@@ -250,9 +208,9 @@ TEST_F(TheProgram, AKilledSaveLeavesTheOldRecordOrTheNew)
 {
     for (int run = 0; run < 3; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
-        WriteFile(kSettings, kTypicalFile);
+        WriteBytes(kSettings, kTypicalFile);
         const auto before = RootOfC();
-        Program program;
+        RunningProgram program(g_program);
         HWND dialog = program.WaitForDialog();
         ASSERT_NE(dialog, nullptr);
         SetDlgItemTextA(dialog, IDC_EDIT_CLANS, "5");
@@ -267,7 +225,7 @@ TEST_F(TheProgram, AKilledSaveLeavesTheOldRecordOrTheNew)
         held.reset();
         Sleep(static_cast<DWORD>(now.QuadPart / 200 % 100));
         program.Kill();
-        const Bytes after = ReadFile(kSettings);
+        const Bytes after = ReadBytes(kSettings);
         EXPECT_TRUE(after == kTypicalFile || after == kTypicalSaved) << after.size() << " bytes, neither old nor new";
         EXPECT_EQ(RootOfC(), before) << "something was left beside the settings file";
     }
@@ -290,7 +248,7 @@ TEST_F(TheProgram, AScreenReaderNamesEveryFieldByItsLabel)
         {IDC_SLIDER_WORKER_RATIO, L"Pourcentage d'ouvrier dans larves"}, {IDC_EDIT_CLANS, L"Nombre de Clans"},
     };
     ASSERT_EQ(std::size(fields), 16u);
-    Program program;
+    RunningProgram program(g_program);
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     VARIANT self;
@@ -357,11 +315,11 @@ TEST_F(TheProgram, F1InABoxOpensNoOtherBox)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CleanDriveC::Clear();
-        WriteFile(kSettings, kTypicalFile);
+        WriteBytes(kSettings, kTypicalFile);
         std::unique_ptr<HeldOpen> held;
         if (c.box == kReport)
             held = std::make_unique<HeldOpen>(kSettings);
-        Program program;
+        RunningProgram program(g_program);
         HWND dialog = program.WaitForDialog();
         ASSERT_NE(dialog, nullptr);
         if (c.box == kSaveError)
@@ -372,7 +330,7 @@ TEST_F(TheProgram, F1InABoxOpensNoOtherBox)
             Click(dialog, IDOK);
         if (c.box == kNoHelp)
             Click(dialog, 0xE146);
-        HWND box = WaitForMessageBox(program.Id(), kTimeoutMs);
+        HWND box = program.WaitForMessageBox();
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(Text(GetDlgItem(box, 0xFFFF)).find(c.text), 0u) << "another box first";
         SetForegroundWindow(box);
@@ -381,18 +339,17 @@ TEST_F(TheProgram, F1InABoxOpensNoOtherBox)
         Click(dialog, IDOK);
         // A second box would come within a few milliseconds.
         int boxes = 0;
-        for (const ULONGLONG start = GetTickCount64(); boxes < 2 && GetTickCount64() - start < 500; Sleep(10))
-            boxes = FindWindowsOf(program.Id()).messageBoxes;
+        WaitUntil(500, 10, [&] { return (boxes = FindWindowsOf(program.Id()).messageBoxes) >= 2; });
         EXPECT_EQ(boxes, 1) << "F1 opened another box";
         EXPECT_FALSE(IsWindowEnabled(dialog)) << "the dialog was enabled under its box";
         // Each box closed in turn; the dialog then takes commands again.
         while (FindWindowsOf(program.Id()).messageBox != nullptr && program.WaitForExit(0) == -1)
-            program.TakeMessageBox();
+            TakeMessageBox(program);
         EXPECT_TRUE(IsWindowEnabled(dialog));
         held.reset();
         Click(dialog, IDCANCEL);
         EXPECT_EQ(program.WaitForExit(), 0);
-        EXPECT_EQ(ReadFile(kSettings), kTypicalFile) << "OK saved while a box was up";
+        EXPECT_EQ(ReadBytes(kSettings), kTypicalFile) << "OK saved while a box was up";
     }
 }
 
@@ -408,7 +365,7 @@ TEST_F(TheProgram, PlantedDllBesideItIsNeverLoaded)
     fs::copy_file(g_program, folder / "korvane-setup.exe");
     fs::copy_file(g_planted, folder / "COMCTL32.dll");
     ScopedVariable nativeFirst("WINEDLLOVERRIDES", "comctl32=n,b;mscoree,mshtml=");
-    Program program(folder / "korvane-setup.exe");
+    RunningProgram program(folder / "korvane-setup.exe");
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr) << "no dialog opened";
     HWND speed = GetDlgItem(dialog, IDC_SLIDER_SPEED);
@@ -427,7 +384,7 @@ TEST_F(TheProgram, CodePageWithoutAccentsKeepsThem)
 {
     ASSERT_NE(GetACP(), 1252u) << "run under another code page (KORVANE_LOCALE=ru_RU.UTF-8)";
     std::cout << "Windows code page " << GetACP() << "\n";
-    Program program;
+    RunningProgram program(g_program);
     HWND dialog = program.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(dialog), L"Korvane Setup 1.03 bêta");
@@ -443,12 +400,12 @@ TEST_F(TheProgram, CodePageWithoutAccentsKeepsThem)
     SetDlgItemTextW(dialog, IDC_EDIT_WIDTH, L"deux cents");
     Click(dialog, IDOK);
     std::wstring caption;
-    EXPECT_EQ(program.TakeMessageBox(&caption), L"Veuillez entrer un nombre entier.");
+    EXPECT_EQ(TakeMessageBox(program, &caption), L"Veuillez entrer un nombre entier.");
     EXPECT_EQ(caption, L"Korvane Setup 1.03 bêta");
     SetDlgItemTextW(dialog, IDC_EDIT_WIDTH, L"321");
     Click(dialog, IDOK);
     EXPECT_EQ(program.WaitForExit(), 0);
-    const Bytes saved = ReadFile(kSettings);
+    const Bytes saved = ReadBytes(kSettings);
     ASSERT_EQ(saved.size(), 72u);
     RecordBytes bytes;
     std::copy(saved.begin(), saved.end(), bytes.begin());

@@ -107,13 +107,13 @@ TEST(LoadSettings, WhatEachFileReadsAs)
     } cases[] = {
         {"no file", [] {}, R::noFile, Encoded(Sentinel())},
         {"a folder in its place is there, unread", [] { MakeDirectory(kSettings); }, R::unreadable, Encoded(Sentinel())},
-        {"empty file reads as defaults", [] { WriteFile(kSettings, {}); }, R::loaded, Encoded(DefaultRecord())},
-        {"short file keeps the defaults past its end", [shortFile] { WriteFile(kSettings, shortFile); }, R::loaded,
+        {"empty file reads as defaults", [] { WriteBytes(kSettings, {}); }, R::loaded, Encoded(DefaultRecord())},
+        {"short file keeps the defaults past its end", [shortFile] { WriteBytes(kSettings, shortFile); }, R::loaded,
          Encoded([] { SettingsRecord r = DefaultRecord(); r.height = 300; return r; }())},
-        {"whole record", [typical] { WriteFile(kSettings, typical); }, R::loaded, typical},
-        {"longer file: the first 72 bytes", [longer] { WriteFile(kSettings, longer); }, R::loaded, typical},
-        {"reserved bytes read, not judged", [withReserved] { WriteFile(kSettings, withReserved); }, R::loaded, withReserved},
-        {"read-only file still reads", [typical] { WriteFile(kSettings, typical); SetReadOnly(kSettings, true); }, R::loaded, typical},
+        {"whole record", [typical] { WriteBytes(kSettings, typical); }, R::loaded, typical},
+        {"longer file: the first 72 bytes", [longer] { WriteBytes(kSettings, longer); }, R::loaded, typical},
+        {"reserved bytes read, not judged", [withReserved] { WriteBytes(kSettings, withReserved); }, R::loaded, withReserved},
+        {"read-only file still reads", [typical] { WriteBytes(kSettings, typical); SetReadOnly(kSettings, true); }, R::loaded, typical},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,7 +146,7 @@ TEST(LoadSettings, AFileAnotherProgramHolds)
         SettingsRecord theirs = DefaultRecord();
         theirs.height = 300;
         theirs.clans = 9;
-        WriteFile(kSettings, Encoded(theirs));
+        WriteBytes(kSettings, Encoded(theirs));
         DiskHooks hooks;
         auto other = std::make_unique<HeldOpen>(kSettings, c.share);
         ASSERT_TRUE(other->IsOpen());
@@ -163,7 +163,7 @@ TEST(LoadSettings, AFileAnotherProgramHolds)
             error.GetErrorMessage(message, 512);
             EXPECT_NE(std::wcsstr(message, L"Le fichier C:\\korvane.ini est utilisé par un autre programme."), nullptr);
         }
-        EXPECT_EQ(ReadFile(kSettings), Encoded(theirs));
+        EXPECT_EQ(ReadBytes(kSettings), Encoded(theirs));
     }
 }
 
@@ -221,7 +221,7 @@ TEST(SaveSettings, EverySituation)
             MakeDirectory(c.path);
         } else if (c.oldSize != kNoFile) {
             old.resize(c.oldSize, 0x5A);
-            WriteFile(c.path, old);
+            WriteBytes(c.path, old);
             SetFileAttributesW(c.path, c.attributes ? c.attributes : FILE_ATTRIBUTE_NORMAL);
         }
         std::unique_ptr<HeldOpen> other;
@@ -252,8 +252,8 @@ TEST(SaveSettings, EverySituation)
         }
         other.reset();
         const Bytes expected = c.after == kNew ? Encoded(fresh) : c.after == kOld ? old : Bytes();
-        EXPECT_EQ(ReadFile(c.path).size(), expected.size());
-        EXPECT_EQ(ReadFile(c.path), expected);
+        EXPECT_EQ(ReadBytes(c.path).size(), expected.size());
+        EXPECT_EQ(ReadBytes(c.path), expected);
         EXPECT_EQ(Exists(c.path), c.after != kNothing || (c.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             << "a file left where there was none, or one removed";
         if (c.attributes & FILE_ATTRIBUTE_HIDDEN) {
@@ -267,13 +267,13 @@ TEST(SaveSettings, EverySituation)
 TEST(SaveSettings, BothNamesOfAFileSeeTheNewRecord)
 {
     CleanDriveC drive;
-    WriteFile(kSettings, Encoded(DefaultRecord()));
+    WriteBytes(kSettings, Encoded(DefaultRecord()));
     ASSERT_TRUE(CreateHardLinkW(kOther, kSettings, nullptr));
     SettingsRecord fresh = DefaultRecord();
     fresh.clans = 17;
     ASSERT_NO_THROW(SaveSettings(fresh));
-    EXPECT_EQ(ReadFile(kSettings), Encoded(fresh));
-    EXPECT_EQ(ReadFile(kOther), Encoded(fresh));
+    EXPECT_EQ(ReadBytes(kSettings), Encoded(fresh));
+    EXPECT_EQ(ReadBytes(kOther), Encoded(fresh));
 }
 
 // What a save refuses from the attributes of what it opened: a link or junction
@@ -308,7 +308,7 @@ TEST(SaveSettings, TwoWritersAndAReaderAtOnce)
     records[0].clans = 1;
     records[1].height = 400;
     records[1].clans = 2;
-    WriteFile(kSettings, Encoded(records[0]));
+    WriteBytes(kSettings, Encoded(records[0]));
     const Bytes written[2] = {Encoded(records[0]), Encoded(records[1])};
 
     std::atomic<bool> stop{false};
@@ -353,7 +353,7 @@ TEST(SaveSettings, TwoWritersAndAReaderAtOnce)
     EXPECT_GT(loads, 0);
     EXPECT_EQ(wrongLoads, 0) << "a load read something no writer wrote";
     EXPECT_EQ(otherErrors, 0);
-    const Bytes last = ReadFile(kSettings);
+    const Bytes last = ReadBytes(kSettings);
     EXPECT_TRUE(last == written[0] || last == written[1]);
 }
 

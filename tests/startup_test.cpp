@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/app.h"
-#include "support/dialog_driver.h"
+#include "tools/dialog_driver.h"
 
 namespace {
 

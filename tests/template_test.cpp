@@ -8,7 +8,7 @@
 
 #include "dialog/setup_dlg.h"
 #include "res/resource.h"
-#include "support/dialog_driver.h"
+#include "support/modal_run.h"
 #include "support/drive_c.h"
 
 #include <cstring>

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/dialog_driver.h"
+#include "tools/dialog_driver.h"
 
 namespace {
 
@@ -24,39 +24,33 @@ using namespace dialog_driver;
 
 constexpr DWORD kTimeoutMs = 20000;
 
-struct Started {
-    PROCESS_INFORMATION pi;
-    HWND dialog;
-    double ms;
-};
+// The program's dialog once it is up and filled; null, said, when it does not come.
+HWND DialogOf(const RunningProgram& run, const std::string& program)
+{
+    HWND dialog = run.Started() ? run.WaitForDialog(kTimeoutMs) : nullptr;
+    if (dialog == nullptr)
+        std::fprintf(stderr, "%s showed no dialog (error %lu)\n", program.c_str(), GetLastError());
+    return dialog;
+}
 
-bool Start(const std::string& program, Started& run)
+// "Annuler", and the program's end.
+bool Cancel(const RunningProgram& run, HWND dialog)
+{
+    Click(dialog, IDCANCEL);
+    return run.WaitForExit(kTimeoutMs) != -1;
+}
+
+// The time from the program's start until its dialog is filled; it is then cancelled.
+bool TimeToDialog(const std::string& program, double& ms)
 {
     LARGE_INTEGER frequency, t0, t1;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&t0);
-    if (!StartProgram(program, run.pi)) {
-        std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), GetLastError());
-        return false;
-    }
-    if ((run.dialog = WaitForFilledDialog(run.pi.dwProcessId, run.pi.hProcess, kTimeoutMs)) == nullptr) {
-        std::fprintf(stderr, "%s showed no dialog\n", program.c_str());
-        return false;
-    }
+    RunningProgram run(program);
+    HWND dialog = DialogOf(run, program);
     QueryPerformanceCounter(&t1);
-    run.ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
-    return true;
-}
-
-bool Cancel(Started& run)
-{
-    Click(run.dialog, IDCANCEL);
-    const bool ended = WaitForSingleObject(run.pi.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
-    if (!ended)
-        TerminateProcess(run.pi.hProcess, 1);
-    CloseHandle(run.pi.hThread);
-    CloseHandle(run.pi.hProcess);
-    return ended;
+    ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return dialog != nullptr && Cancel(run, dialog);
 }
 
 double Median(std::vector<double> values)
@@ -68,35 +62,34 @@ double Median(std::vector<double> values)
 
 int Show(const std::string& program, const std::string& readyFile, const std::string& goFile)
 {
-    Started run;
-    if (!Start(program, run))
+    RunningProgram run(program);
+    HWND dialog = DialogOf(run, program);
+    if (dialog == nullptr)
         return 1;
     // Painted through before anyone looks at it.
-    RedrawWindow(run.dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     RECT rc;
-    GetWindowRect(run.dialog, &rc);
+    GetWindowRect(dialog, &rc);
     if (std::FILE* f = std::fopen(readyFile.c_str(), "w")) {
         std::fprintf(f, "%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
         std::fclose(f);
     }
-    for (const ULONGLONG start = GetTickCount64();
-         GetFileAttributesA(goFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() - start < 60000;)
-        Sleep(20);
-    return Cancel(run) ? 0 : 1;
+    WaitUntil(60000, 20, [&] { return GetFileAttributesA(goFile.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    return Cancel(run, dialog) ? 0 : 1;
 }
 
 int Bench(int runs, const std::string& program, const std::string& floor)
 {
     std::vector<double> ours, bare;
     for (int i = 0; i < runs + 1; ++i) {
-        Started a, b;
-        if (!Start(program, a) || !Cancel(a) || !Start(floor, b) || !Cancel(b))
+        double a = 0, b = 0;
+        if (!TimeToDialog(program, a) || !TimeToDialog(floor, b))
             return 1;
         if (i == 0)
             continue;   // the first start of each loads what later ones find ready
-        ours.push_back(a.ms);
-        bare.push_back(b.ms);
-        std::printf("run %2d: setup %7.1f ms, floor %7.1f ms\n", i, a.ms, b.ms);
+        ours.push_back(a);
+        bare.push_back(b);
+        std::printf("run %2d: setup %7.1f ms, floor %7.1f ms\n", i, a, b);
     }
     const double m1 = Median(ours), m2 = Median(bare);
     std::printf("median over %d runs: setup %.1f ms, floor %.1f ms, ratio %.3f\n", runs, m1, m2, m1 / m2);

@@ -68,7 +68,7 @@ inline void MakeDirectory(const wchar_t* path)
     fs::create_directory(path, ec);
 }
 
-inline void WriteFile(const wchar_t* path, const Bytes& bytes)
+inline void WriteBytes(const wchar_t* path, const Bytes& bytes)
 {
     RemoveAll(path);
     std::ofstream(fs::path(path), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
@@ -76,7 +76,7 @@ inline void WriteFile(const wchar_t* path, const Bytes& bytes)
 }
 
 // The whole content; nothing for a missing file or one that cannot be read.
-inline Bytes ReadFile(const wchar_t* path)
+inline Bytes ReadBytes(const wchar_t* path)
 {
     std::ifstream f(fs::path(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());

@@ -10,7 +10,9 @@
 #include <cstdio>
 
 #include "res/resource.h"
-#include "tests/support/dialog_driver.h"
+#include "tools/dialog_driver.h"
+
+using namespace dialog_driver;
 
 int main(int argc, char** argv)
 {
@@ -18,27 +20,24 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: press_ok <clans> [<file that says the run has ended>]\n");
         return 2;
     }
-    const std::string ended = argc == 3 ? dialog_driver::WindowsPath(argv[2]) : std::string();
+    const std::string ended = argc == 3 ? WindowsPath(argv[2]) : std::string();
     // The run command's dialog, in whichever process of the prefix shows it.
     HWND found = nullptr;
-    for (const ULONGLONG start = GetTickCount64(); found == nullptr && GetTickCount64() - start < 60000; Sleep(20)) {
+    WaitUntil(60000, 20, [&] {
         found = FindWindowW(L"#32770", L"Korvane Setup 1.03 b\u00eata");
-        if (found == nullptr && !ended.empty() && GetFileAttributesA(ended.c_str()) != INVALID_FILE_ATTRIBUTES)
-            break;
-    }
+        return found != nullptr || (!ended.empty() && GetFileAttributesA(ended.c_str()) != INVALID_FILE_ATTRIBUTES);
+    });
     DWORD pid = 0;
     GetWindowThreadProcessId(found, &pid);
-    HWND dialog = found != nullptr ? dialog_driver::WaitForFilledDialog(pid, nullptr, 10000) : nullptr;
+    HWND dialog = found != nullptr ? WaitForFilledDialog(pid, nullptr, 10000) : nullptr;
     if (dialog == nullptr) {
         std::fprintf(stderr, "press_ok: no setup dialog appeared\n");
         return 1;
     }
-    dialog_driver::SetItemText(dialog, IDC_EDIT_CLANS, argv[1]);
-    dialog_driver::Click(dialog, IDOK);
-    for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < 20000; Sleep(20)) {
-        if (!IsWindow(dialog))
-            return 0;
-    }
+    SetItemText(dialog, IDC_EDIT_CLANS, argv[1]);
+    Click(dialog, IDOK);
+    if (WaitUntil(20000, 20, [&] { return !IsWindow(dialog); }))
+        return 0;
     std::fprintf(stderr, "press_ok: the dialog stayed open\n");
     return 1;
 }
