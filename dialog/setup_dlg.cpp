@@ -154,8 +154,9 @@ void CSetupDlg::OnOK()
     CDialog::OnOK();
 }
 
-void CSetupDlg::DrawMinimizedIcon(HDC hDC, const RECT& rcClient) const
+void CSetupDlg::PaintMinimized(HDC hDC, const RECT& rcClient) const
 {
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
     const int cxIcon = ::GetSystemMetrics(SM_CXICON);
     const int cyIcon = ::GetSystemMetrics(SM_CYICON);
     const int x = (rcClient.right - rcClient.left - cxIcon + 1) / 2;
@@ -170,10 +171,9 @@ void CSetupDlg::OnPaint()
         return;
     }
     CPaintDC dc(this);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
     RECT rc;
     GetClientRect(&rc);
-    DrawMinimizedIcon(dc.GetSafeHdc(), rc);
+    PaintMinimized(dc.GetSafeHdc(), rc);
 }
 
 HCURSOR CSetupDlg::OnQueryDragIcon()

@@ -21,8 +21,9 @@ public:
     explicit CSetupDlg(CWnd* pParent = nullptr);
     ~CSetupDlg() override;
 
-    // Draws the icon centred in a client area of this size, as while minimized.
-    void DrawMinimizedIcon(HDC hDC, const RECT& rcClient) const;
+    // Paints a client area of this size as while minimized: the icon's background
+    // erased (WM_ICONERASEBKGND), then the icon centred.
+    void PaintMinimized(HDC hDC, const RECT& rcClient) const;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -31,26 +31,17 @@ const wchar_t* Grouped(int value, wchar_t (&text)[24])
 HWND CDataExchange::PrepareCtrl(int nIDC)
 {
     m_hWndLastControl = m_pDlgWnd->GetDlgItem(nIDC);
-    m_bEditLastControl = false;
     return m_hWndLastControl;
-}
-
-HWND CDataExchange::PrepareEditCtrl(int nIDC)
-{
-    HWND hWnd = PrepareCtrl(nIDC);
-    m_bEditLastControl = true;
-    return hWnd;
 }
 
 void CDataExchange::Fail(const wchar_t* message)
 {
     HWND hDlg = m_pDlgWnd->m_hWnd;
     m_pDlgWnd->MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
-    if (m_hWndLastControl != nullptr) {
+    // The dialog manager's own move of the focus: it also selects an edit's whole
+    // text, so that the user types over it.
+    if (m_hWndLastControl != nullptr)
         ::SendMessageW(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_hWndLastControl), TRUE);
-        if (m_bEditLastControl)
-            ::SendMessageW(m_hWndLastControl, EM_SETSEL, 0, -1);
-    }
     throw CUserException();
 }
 
@@ -61,7 +52,7 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
 {
-    HWND hWnd = pDX->PrepareEditCtrl(nIDC);
+    HWND hWnd = pDX->PrepareCtrl(nIDC);
     wchar_t text[64];
     if (pDX->m_bSaveAndValidate) {
         // A text too long for the buffer is no 32-bit integer, whatever it holds.

@@ -18,11 +18,10 @@ public:
 
     // The control with this id, remembered as the one the next DDV_ check is about.
     HWND PrepareCtrl(int nIDC);
-    HWND PrepareEditCtrl(int nIDC);
 
     // Shows message in a box owned by the dialog, moves the focus to the control
-    // last prepared (selecting an edit's text, which stays as typed) and raises
-    // CUserException, which ends the transfer.
+    // last prepared (selecting all of an edit's text, which stays as typed) and
+    // raises CUserException, which ends the transfer.
     [[noreturn]] void Fail(const wchar_t* message);
 
     BOOL m_bSaveAndValidate;    // TRUE: out of the controls, with checks
@@ -30,7 +29,6 @@ public:
 
 private:
     HWND m_hWndLastControl = nullptr;
-    bool m_bEditLastControl = false;
 };
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);

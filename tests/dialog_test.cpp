@@ -229,12 +229,12 @@ TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
                 Click(h, IDOK);
             },
             [&](HWND h) {
-                EXPECT_EQ(::GetFocus(), ::GetDlgItem(h, c.id));
+                EXPECT_EQ(::GetFocus(), ::GetDlgItem(h, c.id)) << "the focus is not on the refused field";
                 EXPECT_EQ(ItemText(h, c.id), c.text);
                 DWORD start = 1, end = 0;
                 SendDlgItemMessageA(h, c.id, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-                EXPECT_EQ(start, 0u);
-                EXPECT_EQ(end, std::strlen(c.text));
+                EXPECT_EQ(start, 0u) << "the refused text is not all selected, to be typed over";
+                EXPECT_EQ(end, std::strlen(c.text)) << "the refused text is not all selected, to be typed over";
                 EXPECT_EQ(ReadBytes(kSettings), original) << "nothing written while the dialog is open";
                 SetItemText(h, c.id, c.accepted);
                 Click(h, IDOK);
@@ -460,55 +460,71 @@ TEST_F(SetupDialog, TheNamingObjectIsOneObject)
     EXPECT_EQ(out.result, IDCANCEL);
 }
 
-// While minimized the dialog draws its icon centred: (client - icon + 1) / 2,
-// truncated toward zero. Wine gives a minimized window no client area and no
-// WM_PAINT, so the drawing is checked in a bitmap of each size.
-TEST_F(SetupDialog, MinimizedIconIsDrawnAtTheCentre)
+// What WM_ICONERASEBKGND does to the dialog's DC here: the whole bitmap in one
+// colour, so that a test sees the erase under the icon.
+WNDPROC g_dialogProc = nullptr;
+LRESULT CALLBACK EraseInRed(HWND h, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_ICONERASEBKGND)
+        return CallWindowProcW(g_dialogProc, h, message, wParam, lParam);
+    const RECT everywhere = {-1000, -1000, 1000, 1000};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(reinterpret_cast<HDC>(wParam), &everywhere, red);
+    DeleteObject(red);
+    return 1;
+}
+
+// While minimized the dialog erases the icon's background, then draws its icon
+// centred: (client - icon + 1) / 2, truncated toward zero. Wine gives a minimized
+// window no client area and no WM_PAINT, so the painting is checked in a bitmap of
+// each size, against the icon drawn over the erased background.
+TEST_F(SetupDialog, MinimizedIconIsDrawnAtTheCentreOverItsBackground)
 {
     CSetupDlg dlg;
     const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP_ICON));
     ASSERT_NE(icon, nullptr);
+    const COLORREF erased = RGB(255, 0, 0);
     HDC screen = GetDC(nullptr);
     HDC ref = CreateCompatibleDC(screen);
     HBITMAP refBitmap = CreateCompatibleBitmap(screen, cx, cy);
     SelectObject(ref, refBitmap);
-    RECT all = {0, 0, cx, cy};
-    FillRect(ref, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const RECT all = {0, 0, cx, cy};
+    HBRUSH red = CreateSolidBrush(erased);
+    FillRect(ref, &all, red);
+    DeleteObject(red);
     DrawIcon(ref, 0, 0, icon);
 
     const struct { int width, height, x, y; } cases[] = {
         {100, 80, 34, 24}, {33, 33, 1, 1}, {32, 32, 0, 0}, {37, 40, 3, 4}, {0, 0, -15, -15}, {10, 31, -10, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
-        const int w = c.width + 64, h = c.height + 64;   // room around the client area
-        HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-        SelectObject(dc, bitmap);
-        RECT whole = {0, 0, w, h};
-        FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        SetViewportOrgEx(dc, 32, 32, nullptr);       // the client area starts at (32, 32)
-        dlg.DrawMinimizedIcon(dc, RECT{0, 0, c.width, c.height});
-        SetViewportOrgEx(dc, 0, 0, nullptr);
-        int differences = 0;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const int ix = x - 32 - c.x, iy = y - 32 - c.y;
-                const COLORREF want = (ix >= 0 && iy >= 0 && ix < cx && iy < cy) ? GetPixel(ref, ix, iy) : RGB(255, 255, 255);
-                differences += GetPixel(dc, x, y) != want;
-            }
-        EXPECT_EQ(differences, 0);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(ref);
-    DeleteObject(refBitmap);
-    ReleaseDC(nullptr, screen);
-
-    // The same icon is the window's, and the drag icon while minimized.
     const Outcome out = RunModal(dlg, {
         [&](HWND h) {
+            g_dialogProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EraseInRed)));
+            for (const auto& c : cases) {
+                SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+                const int w = c.width + 64, hh = c.height + 64;   // room around the client area
+                HDC dc = CreateCompatibleDC(screen);
+                HBITMAP bitmap = CreateCompatibleBitmap(screen, w, hh);
+                SelectObject(dc, bitmap);
+                const RECT whole = {0, 0, w, hh};
+                FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+                SetViewportOrgEx(dc, 32, 32, nullptr);       // the client area starts at (32, 32)
+                dlg.PaintMinimized(dc, RECT{0, 0, c.width, c.height});
+                SetViewportOrgEx(dc, 0, 0, nullptr);
+                int differences = 0;
+                for (int y = 0; y < hh; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const int ix = x - 32 - c.x, iy = y - 32 - c.y;
+                        const COLORREF want = (ix >= 0 && iy >= 0 && ix < cx && iy < cy) ? GetPixel(ref, ix, iy) : erased;
+                        differences += GetPixel(dc, x, y) != want;
+                    }
+                EXPECT_EQ(differences, 0) << "not the icon over its erased background";
+                DeleteDC(dc);
+                DeleteObject(bitmap);
+            }
+            SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_dialogProc));
+            // The same icon is the window's, and the drag icon while minimized.
             EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(h, WM_QUERYDRAGICON, 0, 0)), icon);
             EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, ICON_BIG, 0)), icon);
             EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(h, WM_GETICON, ICON_SMALL, 0)), icon);
@@ -520,6 +536,9 @@ TEST_F(SetupDialog, MinimizedIconIsDrawnAtTheCentre)
         },
     });
     EXPECT_EQ(out.result, IDCANCEL);
+    DeleteDC(ref);
+    DeleteObject(refBitmap);
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
