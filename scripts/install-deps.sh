@@ -35,36 +35,26 @@ install_needed() {
     [ $# -gt 0 ] || return 0
     say "installing $*"
     install "$@" >"$out" 2>&1 && return 0
-    local first package refused=() names=()
+    local first package refused= names=
     first=$(reason)
-    for package; do
-        install -s "$package" >"$out" 2>&1 || { refused+=("$package: $(reason)"); names+=("$package"); }
-    done
-    [ ${#refused[@]} -gt 0 ] || { refused=("$*: $first"); names=("$@"); }
-    local IFS=';'
-    say "cannot install ${refused[*]//;/; }. Try again in a while (the mirror may be in the middle of a" \
-        "sync), or install it yourself to see apt's whole answer: sudo apt-get install ${names[*]//;/ }"
+    for package; do install -s "$package" >"$out" 2>&1 || refused+="; $package: $(reason)" names+=" $package"; done
+    [ -n "$refused" ] || refused="; $*: $first" names=" $*"
+    say "cannot install ${refused#; }. Try again in a while (the mirror may be in the middle of a sync)," \
+        "or install it yourself to see apt's whole answer: sudo apt-get install$names"
     exit 1
 }
 
-# The MinGW-w64 compilers of a processor (i686 or x86_64), with both thread models.
-mingw() {
-    local compiler threads arch=${1//_/-}
-    for compiler in g++ gcc; do
-        for threads in posix win32; do echo "$compiler-mingw-w64-$arch-$threads"; done
-    done
-    echo "binutils-mingw-w64-$arch"
-}
+# The packages of these that are not installed; the MinGW-w64 compilers of a
+# processor (i686 or x86_64), with both thread models.
+missing() { local p; for p; do installed "$p" || echo "$p"; done; }
+mingw() { echo {g++,gcc}-mingw-w64-"${1//_/-}"-{posix,win32} binutils-mingw-w64-"${1//_/-}"; }
 
-need=()
-for package in $(mingw i686) wine64 wine xvfb xauth x11-xserver-utils fonts-wine cmake ninja-build g++ clang \
-               libclang-rt-14-dev googletest imagemagick zip unzip; do
-    installed "$package" || need+=("$package")
-done
+# shellcheck disable=SC2207 # package names have no blanks
+need=($(missing $(mingw i686) wine64 wine xvfb xauth x11-xserver-utils fonts-wine cmake ninja-build g++ clang \
+        libclang-rt-14-dev googletest imagemagick zip unzip))
 build=$(this_machines_build)
-[ "$build" = i686 ] || for package in $(mingw x86_64); do installed "$package" || need+=("$package"); done
-want32=yes
-installed wine32:i386 && want32=
+[ "$build" = i686 ] || need+=($(missing $(mingw x86_64)))
+want32=$(missing wine32:i386)
 [ ${#need[@]} -gt 0 ] || [ -n "$want32" ] || exit 0
 
 if [ -n "$want32" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -83,6 +73,4 @@ else
     build=x86_64
 fi
 # The 64-bit build's compilers, where that build is the one that runs.
-need=()
-[ "$build" = i686 ] || for package in $(mingw x86_64); do installed "$package" || need+=("$package"); done
-install_needed "${need[@]}"
+[ "$build" = i686 ] || install_needed $(missing $(mingw x86_64))

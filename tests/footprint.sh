@@ -54,6 +54,9 @@ echo "object files checked: $count; size: $size bytes"
 pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
 stamp=$(od -An -tu4 -j$((pe + 8)) -N4 "$exe" | tr -d ' ')
 [ "$stamp" = 0 ] || fail "the PE header carries a link time stamp ($stamp)"
+# The oldest Windows it runs on, as its imports allow (XP, 5.1): what an older one refuses.
+windows=$($objdump -p "$exe" | awk '$1 ~ /^M(aj|in)or(OSystem|Subsystem)Version$/ { printf "%s ", $2 }')
+[ "$windows" = "5 1 5 1 " ] || fail "the PE header names Windows $windows, not XP (5 1 5 1)"
 ! grep -qaF "$root" "$exe" || fail "the executable holds the build's folder $root"
 echo "PE time stamp: $stamp; sha256: $(sha256sum "$exe" | cut -c1-64)"
 

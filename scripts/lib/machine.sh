@@ -15,16 +15,12 @@ no_32bit_reason() {
 
 # That reason as the user reads it, and what brings the 32-bit build back.
 no_32bit_cause() {
-    case $1 in
-    kernel) echo "this machine's kernel does not run 32-bit programs (it answers \"Exec format error\")" ;;
-    *) echo "Wine's 32-bit part (wine32:i386) is not installed" ;;
-    esac
+    [ "$1" = kernel ] && echo "this machine's kernel does not run 32-bit programs (it answers \"Exec format error\")" ||
+        echo "Wine's 32-bit part (wine32:i386) is not installed"
 }
 no_32bit_remedy() {
-    case $1 in
-    kernel) echo "a machine whose kernel runs them gets the 32-bit build" ;;
-    *) echo "the next run installs it once the package mirror gives it, and the 32-bit build comes back" ;;
-    esac
+    [ "$1" = kernel ] && echo "a machine whose kernel runs them gets the 32-bit build" ||
+        echo "the next run installs it once the package mirror gives it, and the 32-bit build comes back"
 }
 
 # The build that runs: choose_build <reason, or none> <prefix: none|win32|win64>
