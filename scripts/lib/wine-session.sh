@@ -48,12 +48,8 @@ prefix_drive_c() {
 # The settings file in a drive C folder as Windows finds C:\korvane.ini, whose
 # names are case-blind: the name in that case, else any case, else that case.
 settings_file_in() {
-    local found
-    if [ ! -e "$1/korvane.ini" ]; then
-        found=$(find "$1/" -maxdepth 1 -iname korvane.ini -print -quit 2>/dev/null)
-        [ -n "$found" ] && { echo "$found"; return 0; }
-    fi
-    echo "$1/korvane.ini"
+    { [ ! -e "$1/korvane.ini" ] && find "$1/" -maxdepth 1 -iname korvane.ini -print -quit 2>/dev/null | grep .; } ||
+        echo "$1/korvane.ini"
 }
 
 # The folder, under /tmp, where a Wine server of the prefix works.
