@@ -11,7 +11,7 @@ say() { echo "install-deps: $*" >&2; }
 installed() { dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null | grep -q '^ii'; }
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-apt() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -q -y "$@"; }
+apt() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=120 "$@"; }
 install() { apt install --no-install-recommends --no-remove "$@"; }
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT

@@ -50,7 +50,7 @@ while IFS='|' read -r name missing fails refused status calls said; do
     out=$(env PATH="$work/bin:$PATH" KORVANE_WINDOWS_ARCH=i686 STANDIN_LOG="$log" MISSING="$missing" UPDATE_FAILS="$fails" \
           REFUSED="$refused" "$root/scripts/install-deps.sh" 2>&1)
     got=$?
-    asked=$(sed -e 's/^apt-get -q -y //' -e 's/ --no-install-recommends --no-remove//' "$log" | tr '\n' ';')
+    asked=$(sed -e 's/^apt-get -q -y -o DPkg::Lock::Timeout=120 //' -e 's/ --no-install-recommends --no-remove//' "$log" | tr '\n' ';')
     [ "$got" = "$status" ] || fail "$name: exit $got, expected $status: $out"
     [ "$asked" = "$calls" ] || fail "$name: asked apt \"$asked\", expected \"$calls\""
     if [ -z "$said" ]; then [ -z "$out" ] || fail "$name: said \"$out\", expected nothing"
