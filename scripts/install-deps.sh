@@ -26,8 +26,7 @@ update_lists() {
         apt update >"$out" 2>&1 && return 0
         [ "$delay" = 0 ] || sleep "$delay"
     done
-    say "some package lists could not be fetched (the mirror may be in the middle of a sync: $(reason));" \
-        "going on with the lists there are"
+    say "some package lists could not be fetched ($(reason)); going on with the lists there are"
 }
 
 # Installs what every build needs, else says which package apt refuses and why, and stops.

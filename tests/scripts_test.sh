@@ -60,7 +60,8 @@ while IFS='|' read -r name missing fails refused status calls said; do
 done <<EOF
 nothing missing||0||0||
 an update that fails, then passes|cmake|1||0|update;sleep 3;update;install cmake;|^install-deps: installing cmake$
-an update that always fails|cmake|9||0|update;sleep 3;update;sleep 6;update;sleep 12;update;install cmake;|^install-deps: some package lists could not be fetched \(the mirror may be in the middle of a sync: Failed to fetch .*Mirror sync in progress\?\); going on with the lists there are$
+an update that always fails|cmake|9||0|update;sleep 3;update;sleep 6;update;sleep 12;update;install cmake;|^install-deps: some package lists could not be fetched \(Failed to fetch .*Mirror sync in progress\?\); going on with the lists there are$
+wine32 once the mirror allows|wine32:i386 $x86_64|0||0|update;install wine32:i386;|
 wine32 refused|wine32:i386 $x86_64|0|wine32:i386|0|update;install wine32:i386;install $x86_64;|^install-deps: Wine's 32-bit part \(wine32:i386\) cannot be installed now: Unable to correct problems, you have held broken packages\. The 64-bit build
 a needed package refused|cmake ninja-build wine32:i386|0|ninja-build|1|update;install cmake ninja-build;install -s cmake;install -s ninja-build;|^install-deps: cannot install ninja-build: Unable to correct problems, you have held broken packages\. Try again in a while .*: sudo apt-get install ninja-build$
 EOF
