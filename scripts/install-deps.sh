@@ -5,6 +5,7 @@
 # without Wine's 32-bit part the scripts use the 64-bit build. It only installs: no
 # package is held, downgraded or removed. See docs/install.md.
 set -euo pipefail
+[ -z "${KORVANE_DEPS_CHECKED:-}" ] || exit 0     # by the command that runs this one
 . "$(dirname "$0")/lib/machine.sh"
 
 say() { echo "install-deps: $*" >&2; }

@@ -47,7 +47,7 @@ x86_64=$(echo {g++,gcc}-mingw-w64-x86-64-{posix,win32} binutils-mingw-w64-x86-64
 while IFS='|' read -r name missing fails refused status calls said; do
     log=$work/$name.log
     : >"$log"
-    out=$(env PATH="$work/bin:$PATH" KORVANE_WINDOWS_ARCH=i686 STANDIN_LOG="$log" MISSING="$missing" UPDATE_FAILS="$fails" \
+    out=$(env -u KORVANE_DEPS_CHECKED PATH="$work/bin:$PATH" KORVANE_WINDOWS_ARCH=i686 STANDIN_LOG="$log" MISSING="$missing" UPDATE_FAILS="$fails" \
           REFUSED="$refused" "$root/scripts/install-deps.sh" 2>&1)
     got=$?
     asked=$(sed -e 's/^apt-get -q -y -o DPkg::Lock::Timeout=120 //' -e 's/ --no-install-recommends --no-remove//' "$log" | tr '\n' ';')
