@@ -33,7 +33,8 @@ fi
 # The player's own environment, which the tests' settings replace.
 caller_env=$(declare -p LANG LC_ALL WINELOADER WINEDLLOVERRIDES 2>/dev/null || true)
 
-scripts/install-deps.sh && export KORVANE_DEPS_CHECKED=1
+scripts/install-deps.sh
+export KORVANE_DEPS_CHECKED=1    # the commands it runs need not ask apt again
 . scripts/lib/wine-session.sh
 . scripts/lib/player-prefix.sh
 has_display() { [ -n "${DISPLAY:-}" ] && xset q >/dev/null 2>&1; }

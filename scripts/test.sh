@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 only=${1:-}
 
-scripts/install-deps.sh && export KORVANE_DEPS_CHECKED=1
+scripts/install-deps.sh
+export KORVANE_DEPS_CHECKED=1    # the commands it runs need not ask apt again
 . scripts/lib/wine-session.sh
 . tests/support/full-disk.sh
 wine_env
