@@ -11,21 +11,19 @@ commit=$(git rev-parse "${1:-HEAD}")
 scripts/install-deps.sh
 . scripts/lib/build.sh
 . scripts/lib/release.sh
-version=$(git show "$commit:res/setup.rc" | release_version)
-name=korvane-setup-$version.zip
 work=$(work_folder release)
 trap 'rm -rf "$work"' EXIT
 for folder in "$work/first" "$work/second/somewhere/else"; do
     git clone -q --no-checkout . "$folder"
     git -C "$folder" checkout -q "$commit"
     (cd "$folder" && cmake --preset win32 >/dev/null && cmake --build --preset win32 --target korvane-setup >/dev/null)
-    release_archive "$folder/build/win32/korvane-setup.exe" "$folder/docs/LISEZMOI.txt" "$version" \
-        "$(git log -1 --format=%ct "$commit")" "$folder/$name"
-    echo "built $name of $commit in $folder at $(date -u +%H:%M:%S): $(sha256sum <"$folder/$name" | cut -c1-64)"
+    zips+=("$(release_archive "$folder" "$folder/build/win32/korvane-setup.exe" "$folder/build/release")")
+    echo "built ${zips[-1]##*/} of $commit in $folder at $(date -u +%H:%M:%S): $(sha256sum <"${zips[-1]}" | cut -c1-64)"
 done
-cmp "$work/first/$name" "$work/second/somewhere/else/$name" || { echo "release: the two archives differ" >&2; exit 1; }
+cmp "${zips[@]}" || { echo "release: the two archives differ" >&2; exit 1; }
+name=${zips[0]##*/}
 mkdir -p build/release
-cp "$work/first/$name" build/release/
+cp "${zips[0]}" build/release/
 (cd build/release && sha256sum "$name" >SHA256SUMS)
 echo "build/release/$name: $(stat -c %s "build/release/$name") bytes, SHA-256 $(cut -c1-64 build/release/SHA256SUMS);" \
      "its korvane-setup.exe: $(sha256sum <"$work/first/build/win32/korvane-setup.exe" | cut -c1-64)"

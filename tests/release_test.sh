@@ -20,8 +20,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 trap 'rm -rf "$work" "$games" "$drive_c/korvane.ini"' EXIT
 
 version=$(release_version <"$root/res/setup.rc")
-zip=$work/korvane-setup-$version.zip
-release_archive "$1" "$root/docs/LISEZMOI.txt" "$version" 946684800 "$zip"
+zip=$(release_archive "$root" "$1" "$work")
 [ "$(unzip -Z1 "$zip" | tr '\n' ' ')" = "korvane-setup.exe LISEZMOI.txt " ] ||
     fail "the archive holds: $(unzip -Z1 "$zip" | tr '\n' ' ')"
 unzip -p "$zip" korvane-setup.exe | cmp -s - "$1" || fail "its korvane-setup.exe is not the tested one"
@@ -34,8 +33,7 @@ grep -q "certutil -hashfile korvane-setup-$version.zip SHA256" "$work/page" || f
 started=$zip
 if [ "$KORVANE_WINDOWS_ARCH" != i686 ]; then
     echo "the 32-bit program cannot run here: started from the same archive of the 64-bit build"
-    started=$work/64-bit.zip
-    release_archive "$2" "$root/docs/LISEZMOI.txt" "$version" 946684800 "$started"
+    started=$(release_archive "$root" "$2" "$work/64-bit")
 fi
 mkdir -p "$games/Korvane"
 unzip -q "$started" -d "$games/Korvane"

@@ -4,20 +4,22 @@
 # The version of the version information, from the resource script on stdin.
 release_version() { sed -n 's/^ *VALUE "ProductVersion", "\(.*\)"$/\1/p'; }
 
-# release_archive EXE PAGE VERSION TIME ZIP packs EXE as korvane-setup.exe and PAGE
-# as LISEZMOI.txt, in UTF-8 with a byte-order mark and CRLF line ends, as Notepad
-# reads it on every Windows. The same files give the same bytes: one order, one
-# mode, TIME (seconds since 1970) for both, no extra fields.
+# release_archive TREE EXE DIR packs EXE as korvane-setup.exe, and TREE's
+# docs/LISEZMOI.txt as LISEZMOI.txt in UTF-8 with a byte-order mark and CRLF line
+# ends, as Notepad reads it on every Windows, into DIR/korvane-setup-<TREE's
+# version>.zip, and prints its path. The same tree gives the same bytes: one order,
+# one mode, the time of TREE's last commit for both files, no extra fields.
 release_archive() {
-    local dir zip
-    zip=$(realpath -m "$5")
-    dir=$(dirname "$zip")/pack
-    rm -rf "$dir" "$zip"
-    mkdir -p "$dir"
-    cp "$1" "$dir/korvane-setup.exe"
-    { printf '\357\273\277'; sed -e "s/@VERSION@/$3/g" -e 's/$/\r/' "$2"; } >"$dir/LISEZMOI.txt"
-    chmod 644 "$dir"/*
-    touch -d "@$4" "$dir"/*
-    (cd "$dir" && TZ=UTC zip -q -X -D "$zip" korvane-setup.exe LISEZMOI.txt)
-    rm -rf "$dir"
+    local version pack zip
+    version=$(release_version <"$1/res/setup.rc")
+    pack=$3/pack zip=$(realpath -m "$3/korvane-setup-$version.zip")
+    rm -rf "$pack" "$zip"
+    mkdir -p "$pack"
+    cp "$2" "$pack/korvane-setup.exe"
+    { printf '\357\273\277'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1/docs/LISEZMOI.txt"; } >"$pack/LISEZMOI.txt"
+    chmod 644 "$pack"/*
+    touch -d "@$(git -C "$1" log -1 --format=%ct)" "$pack"/*
+    (cd "$pack" && TZ=UTC zip -q -X -D "$zip" korvane-setup.exe LISEZMOI.txt)
+    rm -rf "$pack"
+    echo "$zip"
 }
