@@ -1,10 +1,10 @@
 # Cross-compiles a Windows program with Debian's MinGW-w64, linked statically so
 # it needs no MinGW DLL. MINGW_ARCH picks the processor: "i686" for the program
 # that ships, a 32-bit one; "x86_64" for a 64-bit build of the same sources, which
-# runs the Windows tests where this machine cannot run 32-bit programs (see
-# scripts/lib/machine.sh). MINGW_THREADS picks the compilers' thread
-# model: "win32" for the program, which is single-threaded and so needs no
-# winpthread; "posix" for the tests, because GoogleTest needs std::mutex.
+# runs the Windows tests where the 32-bit one cannot run under Wine here (see
+# scripts/lib/machine.sh). MINGW_THREADS picks the compilers' thread model:
+# "win32" for the program, which is single-threaded and so needs no winpthread;
+# "posix" for the tests, because GoogleTest needs std::mutex.
 # Test executables run through Wine.
 if(NOT DEFINED MINGW_ARCH)
     set(MINGW_ARCH i686)
