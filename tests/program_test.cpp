@@ -28,8 +28,6 @@ std::string g_program;  // the executable under test, as a Windows path
 std::string g_planted;  // a COMCTL32.dll that must never be loaded, as a Windows path
 std::string g_winhlp;   // a winhlp32.exe that must never be started, as a Windows path
 
-constexpr DWORD kTimeoutMs = 10000;
-
 // The text (and caption) of the program's next message box, which is then closed.
 std::wstring TakeMessageBox(const RunningProgram& program, std::wstring* caption = nullptr)
 {
@@ -40,7 +38,7 @@ std::wstring TakeMessageBox(const RunningProgram& program, std::wstring* caption
     if (caption != nullptr)
         *caption = Text(box);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    WaitUntil(kTimeoutMs, 10, [&] { return !IsWindow(box); });
+    WaitUntil(RunningProgram::kWaitMs, 10, [&] { return !IsWindow(box); });
     return text;
 }
 

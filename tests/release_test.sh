@@ -11,7 +11,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/wine-session.sh"
 . "$root/scripts/lib/release.sh"
 . "$root/tests/support/records.sh"
+. "$root/tests/support/press.sh"
 wine_env
+press=$3
 work=$(work_folder release_test)
 drive_c=$(prefix_drive_c "$WINEPREFIX")
 games="$drive_c/Program Files/Jeux d'été"
@@ -38,14 +40,8 @@ fi
 mkdir -p "$games/Korvane"
 unzip -q "$started" -d "$games/Korvane"
 rm -f "$drive_c/korvane.ini"
-# Each ends the other's wait: a program that ends without its dialog (or is ended
-# after 30 s) ends press_ok's.
-{ timeout -k 5 30 "$KORVANE_WINE" "C:\\Program Files\\Jeux d'été\\Korvane\\korvane-setup.exe" >"$work/run.out" 2>&1 </dev/null
-  echo $? >"$work/ended"; } &
-"$KORVANE_WINE" "$3" 7 "$work/ended" >"$work/press.out" 2>&1 </dev/null ||
-    fail "no dialog to press OK on: $(cat "$work/press.out" "$work/run.out")"
-wait
-[ "$(cat "$work/ended" 2>/dev/null)" = 0 ] || fail "the unpacked program ended badly: $(cat "$work/run.out")"
+run_pressing "$WINEPREFIX" 7 "$work/run" "" "$KORVANE_WINE" "C:\\Program Files\\Jeux d'été\\Korvane\\korvane-setup.exe" ||
+    fail "the unpacked program did not end through OK: $(cat "$work/run")"
 [ "$(clans "$drive_c/korvane.ini")" = 7 ] || fail "OK in the unpacked program saved no settings file"
 
 [ "$failures" -eq 0 ] && echo "the release archive: ok ($(stat -c %s "$zip") bytes)"
