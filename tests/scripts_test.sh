@@ -16,17 +16,22 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Stand-ins: dpkg-query has every package but those of MISSING; apt-get logs each
 # call, fails its first UPDATE_FAILS updates as a mirror in the middle of a sync
-# does, and refuses the packages of REFUSED; sleep and sudo only log and run.
+# does, refuses the packages of REFUSED, knows none of ABSENT, and has package
+# lists when LISTS is yes; sleep and sudo only log and run.
 cat >"$work/bin/apt-get" <<'EOF'
 #!/bin/sh
 echo "apt-get $*" >>"$STANDIN_LOG"
 case " $* " in
+*" indextargets "*) [ "$LISTS" = no ] || echo /etc/os-release; exit 0 ;;
 *" update "*)
     n=$(grep -c ' update' "$STANDIN_LOG")
     [ "$n" -gt "$UPDATE_FAILS" ] && exit 0
     echo "E: Failed to fetch http://mirror/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
     exit 100 ;;
 esac
+for p in $ABSENT; do
+    case " $* " in *" $p "*) echo "E: Unable to locate package $p"; exit 100 ;; esac
+done
 for p in $REFUSED; do
     case " $* " in *" $p "*) echo "E: Unable to correct problems, you have held broken packages."; exit 100 ;; esac
 done
@@ -43,12 +48,14 @@ printf '#!/bin/sh\nexec "$@"\n' >"$work/bin/sudo"
 chmod +x "$work/bin/"*
 
 x86_64=$(echo {g++,gcc}-mingw-w64-x86-64-{posix,win32} binutils-mingw-w64-x86-64)
-# name | missing | update fails | refused | exit | what apt is asked, in order | what it says (a regex)
-while IFS='|' read -r name missing fails refused status calls said; do
+this=$(. /etc/os-release && echo "$PRETTY_NAME" | sed 's/[][().*^$+?{}\\]/\\&/g')
+lists="apt-get indextargets --format \$(FILENAME) Identifier: Packages"
+# name | packages named | missing | update fails | refused | absent | lists | exit | what apt is asked, in order | what it says (a regex)
+while IFS='|' read -r name given missing fails refused absent has_lists status calls said; do
     log=$work/$name.log
     : >"$log"
     out=$(env -u KORVANE_DEPS_CHECKED PATH="$work/bin:$PATH" KORVANE_WINDOWS_ARCH=i686 STANDIN_LOG="$log" MISSING="$missing" UPDATE_FAILS="$fails" \
-          REFUSED="$refused" "$root/scripts/install-deps.sh" 2>&1)
+          REFUSED="$refused" ABSENT="$absent" LISTS="${has_lists:-yes}" "$root/scripts/install-deps.sh" $given 2>&1)
     got=$?
     asked=$(sed -e 's/^apt-get -q -y -o DPkg::Lock::Timeout=120 //' -e 's/ --no-install-recommends --no-remove//' "$log" | tr '\n' ';')
     [ "$got" = "$status" ] || fail "$name: exit $got, expected $status: $out"
@@ -58,12 +65,15 @@ while IFS='|' read -r name missing fails refused status calls said; do
     ! grep -q 'install' "$log" || ! grep 'install' "$log" | grep -vq -- '--no-remove' ||
         fail "$name: an install may remove packages"
 done <<EOF
-nothing missing||0||0||
-an update that fails, then passes|cmake|1||0|update;sleep 3;update;install cmake;|^install-deps: installing cmake$
-an update that always fails|cmake|9||0|update;sleep 3;update;sleep 6;update;sleep 12;update;install cmake;|^install-deps: some package lists could not be fetched \(Failed to fetch .*Mirror sync in progress\?\); going on with the lists there are$
-wine32 once the mirror allows|wine32:i386 $x86_64|0||0|update;install wine32:i386;|
-wine32 refused|wine32:i386 $x86_64|0|wine32:i386|0|update;install wine32:i386;install $x86_64;|^install-deps: Wine's 32-bit part \(wine32:i386\) cannot be installed now: Unable to correct problems, you have held broken packages\. The 64-bit build
-a needed package refused|cmake ninja-build wine32:i386|0|ninja-build|1|update;install cmake ninja-build;install -s cmake;install -s ninja-build;|^install-deps: cannot install ninja-build: Unable to correct problems, you have held broken packages\. Try again in a while .*: sudo apt-get install ninja-build$
+nothing missing|||0||||0||
+an update that fails, then passes||cmake|1||||0|update;sleep 3;update;install cmake;|^install-deps: installing cmake$
+an update that always fails||cmake|9||||0|update;sleep 3;update;sleep 6;update;sleep 12;update;install cmake;|^install-deps: some package lists could not be fetched \(Failed to fetch .*Mirror sync in progress\?\); going on with the lists there are$
+wine32 once the mirror allows||wine32:i386 $x86_64|0||||0|update;install wine32:i386;|
+wine32 refused||wine32:i386 $x86_64|0|wine32:i386|||0|update;install wine32:i386;install $x86_64;|^install-deps: Wine's 32-bit part \(wine32:i386\) cannot be installed now: Unable to correct problems, you have held broken packages\. The 64-bit build
+a needed package refused||cmake ninja-build wine32:i386|0|ninja-build|||1|update;install cmake ninja-build;install -s cmake;install -s ninja-build;|^install-deps: cannot install ninja-build: Unable to correct problems, you have held broken packages\. Try again in a while .*: sudo apt-get install ninja-build$
+a release without Wine||wine64 wine fonts-wine cmake wine32:i386|0||wine64 wine fonts-wine wine32:i386||1|update;install wine64 wine fonts-wine cmake;install -s wine64;install -s wine;install -s fonts-wine;install -s cmake;$lists;|^install-deps: $this has no wine64, wine, fonts-wine among its packages: the commands are made for Debian 12 \(bookworm\) and Debian 13 \(trixie\), which have them\. Nothing was installed\.$
+no package lists at all||cmake zip|9||cmake zip|no|1|update;sleep 3;update;sleep 6;update;sleep 12;update;install cmake zip;install -s cmake;install -s zip;$lists;|^install-deps: cannot install cmake: Unable to locate package cmake; zip: Unable to locate package zip\. Try again in a while
+named packages only|debootstrap|debootstrap cmake|0||||0|update;install debootstrap;|^install-deps: installing debootstrap$
 EOF
 
 # Which build a machine runs, told by its loaders: Wine's 32-bit one absent, or
