@@ -1,7 +1,8 @@
-// Ends a test program whose test runs too long: a dialog or a box that nothing
-// closes, a wait that never ends. It says which test and ends the process, so the
-// run fails within seconds instead of hanging; what the test started (a program, a
-// window) ends with it or is left to the test session's end.
+// Ends a test program whose test runs too long (a dialog or a box that nothing
+// closes, a wait that never ends) or crashes (which would wait for a debugger). It
+// says which test and ends the process, so the run fails within seconds instead of
+// hanging; what the test started (a program, a window) ends with it or is left to
+// the test session's end.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,10 +50,22 @@ private:
     char m_name[256] = {};
 };
 
+inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* pInfo)
+{
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::fprintf(stderr, "\n%s.%s: crashed (exception 0x%08lx at %p)\n", test ? test->test_suite_name() : "",
+                 test ? test->name() : "", pInfo->ExceptionRecord->ExceptionCode, pInfo->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    std::fflush(stdout);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Watches every test of the program from now on; gtest owns the listener.
 inline void Install(LONGLONG limitMs)
 {
     ::testing::UnitTest::GetInstance()->listeners().Append(new Watchdog(limitMs));
+    ::SetUnhandledExceptionFilter(ReportCrash);
 }
 
 }  // namespace testing_watchdog
