@@ -7,7 +7,7 @@
 
 namespace {
 
-// Each cause's sentence, around the file's name.
+// Each cause's sentence, around the file's name (once or twice).
 const wchar_t* SentenceFor(int cause)
 {
     switch (cause) {
@@ -19,6 +19,10 @@ const wchar_t* SentenceFor(int cause)
     case CFileException::lockViolation: return L"Le fichier %ls est utilisé par un autre programme.";
     case CFileException::diskFull: return L"Le disque est plein\u00a0: le fichier %ls n'a pas pu être écrit.";
     case CFileException::hardIO: return L"Erreur de lecture ou d'écriture sur le fichier %ls.";
+    case CFileException::hardLink:
+        return L"Le fichier %ls porte aussi un autre nom sur le disque (un lien physique)\u00a0: y écrire modifierait "
+               L"en même temps le fichier de cet autre nom. Rien n'y a été écrit. Supprimez %ls (le fichier de "
+               L"l'autre nom restera tel qu'il est), puis réessayez.";
     default: return L"Une erreur s'est produite sur le fichier %ls.";
     }
 }
@@ -63,8 +67,8 @@ bool CFileException::IsNoSuchFile() const
 
 void CFileException::GetErrorMessage(wchar_t* buffer, std::size_t count) const
 {
-    wchar_t sentence[MAX_PATH + 80];
-    AfxFormatText(sentence, std::size(sentence), SentenceFor(m_cause), m_szFileName);
+    wchar_t sentence[2 * MAX_PATH + 240];
+    AfxFormatText(sentence, std::size(sentence), SentenceFor(m_cause), m_szFileName, m_szFileName);
     wchar_t reason[256];
     GetSystemErrorText(static_cast<DWORD>(m_lOsError), reason, std::size(reason));
     AfxFormatText(buffer, count, reason[0] != L'\0' ? L"%ls\n\n%ls" : L"%ls", sentence, reason);
@@ -114,12 +118,12 @@ void CFile::ThrowLastError() const
     CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()), m_pszFileName);
 }
 
-DWORD CFile::GetAttributes() const
+BY_HANDLE_FILE_INFORMATION CFile::GetInformation() const
 {
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(m_hFile, &info))
         ThrowLastError();
-    return info.dwFileAttributes;
+    return info;
 }
 
 UINT CFile::Read(void* lpBuf, UINT nCount)

@@ -10,7 +10,8 @@
 class CFileException {
 public:
     enum Cause { none, genericException, fileNotFound, badPath, tooManyOpenFiles, accessDenied, invalidFile,
-                 hardIO, sharingViolation, lockViolation, diskFull };
+                 hardIO, sharingViolation, lockViolation, diskFull,
+                 hardLink };     // the file has another name, whose file writing it would change
 
     explicit CFileException(int cause = none, LONG lOsError = -1, const wchar_t* pszFileName = nullptr);
 
@@ -57,8 +58,9 @@ public:
 
     // True when Open made the file, which did not exist.
     bool WasCreated() const { return m_bCreated; }
-    // The file's FILE_ATTRIBUTE_ flags: a link's own when opened with osOpenReparsePoint.
-    DWORD GetAttributes() const;
+    // What the system knows of the open file: its FILE_ATTRIBUTE_ flags (a link's own
+    // when opened with osOpenReparsePoint) and its number of names, among others.
+    BY_HANDLE_FILE_INFORMATION GetInformation() const;
 
     UINT Read(void* lpBuf, UINT nCount);     // the bytes read, fewer at the end of the file
     void Write(const void* lpBuf, UINT nCount);

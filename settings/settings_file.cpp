@@ -26,16 +26,20 @@ LoadResult LoadSettings(SettingsRecord& record, CFileException* error)
     return LoadResult::unreadable;
 }
 
-unsigned long SaveRefusal(unsigned long attributes)
+CFileException SaveRefusal(const BY_HANDLE_FILE_INFORMATION& info, const wchar_t* fileName)
 {
     // The program runs as administrator: it writes no file that a link or junction
-    // at the name would send it to, whoever put the link there.
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return ERROR_CANT_ACCESS_FILE;
+    // at the name would send it to, whoever put the link there, nor a file that
+    // has a second name, which anyone who may create files beside it can give to
+    // any file (writing through that name would change the other file).
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return CFileException(CFileException::accessDenied, ERROR_CANT_ACCESS_FILE, fileName);
+    if (info.nNumberOfLinks > 1)
+        return CFileException(CFileException::hardLink, -1, fileName);
     // Windows refuses to open one for writing; Wine lets root do it.
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-        return ERROR_ACCESS_DENIED;
-    return 0;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+        return CFileException(CFileException::accessDenied, ERROR_ACCESS_DENIED, fileName);
+    return CFileException();
 }
 
 void SaveSettings(const SettingsRecord& record, const wchar_t* fileName)
@@ -53,8 +57,8 @@ void SaveSettings(const SettingsRecord& record, const wchar_t* fileName)
     UINT oldSize = 0;
     bool writing = false;
     try {
-        if (const DWORD refusal = SaveRefusal(file.GetAttributes()))
-            CFileException::ThrowOsError(static_cast<LONG>(refusal), fileName);
+        if (const CFileException refusal = SaveRefusal(file.GetInformation(), fileName); refusal.m_cause)
+            throw refusal;
         oldSize = file.Read(old.data(), size);     // what the record replaces
         file.SeekToBegin();
         // The whole record in one write, and only then the end: the old content is

@@ -1,13 +1,12 @@
 // The settings file: one raw 72-byte record at the root of drive C.
 #pragma once
 
+#include "platform/file.h"
 #include "settings/settings_record.h"
 
 // The same file, named as the program has always named it for each direction.
 inline constexpr const wchar_t kSettingsReadPath[] = L"c:\\korvane.ini";
 inline constexpr const wchar_t kSettingsWritePath[] = L"C:\\korvane.ini";
-
-class CFileException;
 
 enum class LoadResult {
     loaded,         // read, whatever its version
@@ -24,15 +23,17 @@ LoadResult LoadSettings(SettingsRecord& record, CFileException* error = nullptr)
 
 // Writes record over the settings file (fileName, for the tests), in place: the
 // whole record at its start in one write, then its end at 72 bytes. The file keeps
-// its attributes, security, names and links; one that did not exist is created.
-// Raises CFileException naming the file when it cannot: a folder or a read-only
-// file at that name, a link (never written through), a program that holds the file
-// without letting others write (waited for a moment first), a full disk, a write or
-// a flush that the disk refuses. The file then keeps its first 72 bytes (and all
-// of it unless the failure came once its end was set), and one this save created
-// is removed again.
+// its attributes and security (and, under Wine, a Unix link to it stays a link);
+// one that did not exist is created. Raises CFileException naming the file when it
+// cannot: a folder or a read-only file at that name, a link (never written
+// through), a file that has another name too (whose file it would change), a
+// program that holds the file without letting others write (waited for a moment
+// first), a full disk, a write or a flush that the disk refuses. The file then
+// keeps its first 72 bytes (and all of it unless the failure came once its end was
+// set), and one this save created is removed again.
 void SaveSettings(const SettingsRecord& record, const wchar_t* fileName = kSettingsWritePath);
 
-// Why a save refuses what it opened at the settings file's name, from its
-// FILE_ATTRIBUTE_ flags: a Win32 error code, or 0 when it may be written.
-unsigned long SaveRefusal(unsigned long attributes);
+// Why a save refuses what it opened at the settings file's name (fileName), from
+// what the system says of it: the error it raises; its cause is none when the file
+// may be written.
+CFileException SaveRefusal(const BY_HANDLE_FILE_INFORMATION& info, const wchar_t* fileName);

@@ -248,21 +248,33 @@ TEST_F(SetupDialog, RefusedEntriesAreShownAndNothingIsWritten)
 }
 
 // A save that fails: the error names the file, the dialog stays open, the old file
-// is untouched; once the cause is gone, OK saves.
+// is untouched; once the user has done what it says, OK saves.
 TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
 {
     const Bytes original = Encoded(ValidRecord());
-    for (const bool readOnly : {true, false}) {
-        SCOPED_TRACE(readOnly ? "read-only file" : "file held open without sharing");
+    enum Cause { kReadOnly, kHeld, kSecondName };
+    const struct { const char* name; Cause cause; const wchar_t* message; } cases[] = {
+        {"read-only file", kReadOnly, L"L'accès au fichier C:\\korvane.ini a été refusé."},
+        {"file held open without sharing", kHeld, L"Le fichier C:\\korvane.ini est utilisé par un autre programme."},
+        {"file with a second name", kSecondName,
+         L"Le fichier C:\\korvane.ini porte aussi un autre nom sur le disque (un lien physique)\u00a0: y écrire "
+         L"modifierait en même temps le fichier de cet autre nom. Rien n'y a été écrit. Supprimez C:\\korvane.ini "
+         L"(le fichier de l'autre nom restera tel qu'il est), puis réessayez."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         CleanDriveC::Clear();
         WriteBytes(kSettings, original);
-        if (readOnly)
+        if (c.cause == kReadOnly)
             SetReadOnly(kSettings, true);
+        if (c.cause == kSecondName) {
+            ASSERT_TRUE(CreateHardLinkW(kOther, kSettings, nullptr));
+        }
         std::unique_ptr<HeldOpen> held;
         CSetupDlg dlg;
         const Outcome out = RunModal(dlg, {
             [&](HWND h) {
-                if (!readOnly)
+                if (c.cause == kHeld)
                     held = std::make_unique<HeldOpen>(kSettings);   // once the dialog has read it
                 SetItemText(h, IDC_EDIT_CLANS, "9");
                 Click(h, IDOK);
@@ -272,16 +284,20 @@ TEST_F(SetupDialog, AFailedSaveKeepsTheDialogOpenAndTheFileIntact)
                 held.reset();
                 SetReadOnly(kSettings, false);
                 EXPECT_EQ(ReadBytes(kSettings), original);
+                if (c.cause == kSecondName) {
+                    EXPECT_EQ(ReadBytes(kOther), original);
+                    DeleteFileW(kSettings);
+                }
                 Click(h, IDOK);
             },
         });
         ASSERT_EQ(out.messages.size(), 1u);
-        EXPECT_NE(out.messages[0].find(L"C:\\korvane.ini"), std::wstring::npos) << std::string(out.messages[0].begin(), out.messages[0].end());
-        EXPECT_NE(out.messages[0].find(readOnly ? L"L'accès au fichier C:\\korvane.ini a été refusé."
-                                                : L"Le fichier C:\\korvane.ini est utilisé par un autre programme."),
-                  std::wstring::npos);
+        EXPECT_EQ(out.messages[0].find(c.message), 0u) << std::string(out.messages[0].begin(), out.messages[0].end());
         EXPECT_EQ(out.result, IDOK);
         EXPECT_EQ(SavedRecord().clans, 9);
+        if (c.cause == kSecondName) {
+            EXPECT_EQ(ReadBytes(kOther), original) << "the other name's file was written";
+        }
     }
 }
 

@@ -169,9 +169,9 @@ TEST(LoadSettings, AFileAnotherProgramHolds)
 
 // What a save does in each situation it may meet: the cause it raises (none when
 // it saves) and what the file holds after. A save writes the file itself: what
-// belongs to the file (attributes, other names) stays, the old content is never cut
-// first, it is flushed once the record and the end are there, and a failed save
-// leaves what was there.
+// belongs to the file (its attributes) stays, the old content is never cut first,
+// it is flushed once the record and the end are there, and a failed save leaves
+// what was there (under each name of a file that has two).
 TEST(SaveSettings, EverySituation)
 {
     const SettingsRecord oldRecord = [] { SettingsRecord r = DefaultRecord(); r.clans = 9; return r; }();
@@ -180,7 +180,7 @@ TEST(SaveSettings, EverySituation)
     using C = CFileException;
     enum After { kNew, kOld, kNothing };
     enum Other { kAlone, kHolderUntilTheWait, kReaderSharingRead, kReaderSharingReadWrite, kReaderSharingAll,
-                 kWriterSharingReadWrite, kWriteRefused, kFlushRefused };
+                 kWriterSharingReadWrite, kWriteRefused, kFlushRefused, kSecondName };
     constexpr std::size_t kNoFile = SIZE_MAX;
     const struct {
         const char* name;
@@ -207,6 +207,7 @@ TEST(SaveSettings, EverySituation)
         {"a write the disk refuses", kSettings, 72, 0, kWriteRefused, C::hardIO, kOld},
         {"a write the disk refuses, over 4,096 bytes", kSettings, 4096, 0, kWriteRefused, C::hardIO, kOld},
         {"a flush the disk refuses", kSettings, 72, 0, kFlushRefused, C::hardIO, kOld},
+        {"a file with a second name", kSettings, 72, 0, kSecondName, C::hardLink, kOld},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -236,6 +237,7 @@ TEST(SaveSettings, EverySituation)
             case kWriterSharingReadWrite: other = std::make_unique<HeldOpen>(c.path, readWrite); break;
             case kWriteRefused: g_disk.refused = "write"; break;
             case kFlushRefused: g_disk.refused = "flush"; break;
+            case kSecondName: ASSERT_TRUE(CreateHardLinkW(kOther, c.path, nullptr)); break;
             case kAlone: break;
             }
             int cause = C::none;
@@ -254,6 +256,9 @@ TEST(SaveSettings, EverySituation)
         const Bytes expected = c.after == kNew ? Encoded(fresh) : c.after == kOld ? old : Bytes();
         EXPECT_EQ(ReadBytes(c.path).size(), expected.size());
         EXPECT_EQ(ReadBytes(c.path), expected);
+        if (c.other == kSecondName) {
+            EXPECT_EQ(ReadBytes(kOther), old) << "the other name's file was written";
+        }
         EXPECT_EQ(Exists(c.path), c.after != kNothing || (c.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             << "a file left where there was none, or one removed";
         if (c.attributes & FILE_ATTRIBUTE_HIDDEN) {
@@ -263,34 +268,30 @@ TEST(SaveSettings, EverySituation)
     }
 }
 
-// A file with a second name: both names see the new record, as it is one file.
-TEST(SaveSettings, BothNamesOfAFileSeeTheNewRecord)
+// What a save refuses from what the system says of the file it opened: a link or
+// junction (Windows' own, which Wine cannot make: this is the decision on its
+// inputs), a second name, a read-only file.
+TEST(SaveSettings, RefusesLinksSecondNamesAndReadOnlyFiles)
 {
-    CleanDriveC drive;
-    WriteBytes(kSettings, Encoded(DefaultRecord()));
-    ASSERT_TRUE(CreateHardLinkW(kOther, kSettings, nullptr));
-    SettingsRecord fresh = DefaultRecord();
-    fresh.clans = 17;
-    ASSERT_NO_THROW(SaveSettings(fresh));
-    EXPECT_EQ(ReadBytes(kSettings), Encoded(fresh));
-    EXPECT_EQ(ReadBytes(kOther), Encoded(fresh));
-}
-
-// What a save refuses from the attributes of what it opened: a link or junction
-// (Windows' own, which Wine 8 cannot make: this is the decision on its inputs), a
-// read-only file.
-TEST(SaveSettings, RefusesLinksAndReadOnlyFiles)
-{
-    const struct { DWORD attributes; DWORD refusal; } cases[] = {
-        {FILE_ATTRIBUTE_NORMAL, 0},
-        {FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0},
-        {FILE_ATTRIBUTE_READONLY, ERROR_ACCESS_DENIED},
-        {FILE_ATTRIBUTE_REPARSE_POINT, ERROR_CANT_ACCESS_FILE},
-        {FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY, ERROR_CANT_ACCESS_FILE},
-        {FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY, ERROR_CANT_ACCESS_FILE},
+    using C = CFileException;
+    const struct { DWORD attributes; DWORD names; int cause; LONG osError; } cases[] = {
+        {FILE_ATTRIBUTE_NORMAL, 1, C::none, -1},
+        {FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 1, C::none, -1},
+        {FILE_ATTRIBUTE_READONLY, 1, C::accessDenied, ERROR_ACCESS_DENIED},
+        {FILE_ATTRIBUTE_NORMAL, 2, C::hardLink, -1},
+        {FILE_ATTRIBUTE_READONLY, 3, C::hardLink, -1},
+        {FILE_ATTRIBUTE_REPARSE_POINT, 1, C::accessDenied, ERROR_CANT_ACCESS_FILE},
+        {FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY, 1, C::accessDenied, ERROR_CANT_ACCESS_FILE},
+        {FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY, 2, C::accessDenied, ERROR_CANT_ACCESS_FILE},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(SaveRefusal(c.attributes), c.refusal) << "attributes 0x" << std::hex << c.attributes;
+    for (const auto& c : cases) {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        info.dwFileAttributes = c.attributes;
+        info.nNumberOfLinks = c.names;
+        const CFileException refusal = SaveRefusal(info, kSettings);
+        EXPECT_EQ(refusal.m_cause, c.cause) << "attributes 0x" << std::hex << c.attributes << ", names " << c.names;
+        EXPECT_EQ(refusal.m_lOsError, c.osError) << "attributes 0x" << std::hex << c.attributes << ", names " << c.names;
+    }
     wchar_t message[512];
     CFileException(CFileException::OsErrorToCause(ERROR_CANT_ACCESS_FILE), ERROR_CANT_ACCESS_FILE, kSettings)
         .GetErrorMessage(message, 512);
@@ -387,7 +388,7 @@ TEST(CFileException, MessageNamesTheFileAndTheReason)
 
     // French typography: a space that never breaks the line before ":" ";" "!" "?"
     // and inside quotes, so that no line of a box starts with one.
-    for (int cause = CFileException::none; cause <= CFileException::diskFull; ++cause) {
+    for (int cause = CFileException::none; cause <= CFileException::hardLink; ++cause) {
         CFileException(cause, -1, kSettings).GetErrorMessage(message, 512);
         for (const wchar_t* plain : {L" :", L" ;", L" !", L" ?", L"\u00ab ", L" \u00bb"})
             EXPECT_EQ(std::wstring(message).find(plain), std::wstring::npos) << "cause " << cause;
