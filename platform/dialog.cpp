@@ -158,6 +158,12 @@ bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pRes
             // F1: the Help command. F1 in a box of the dialog's comes here too (the box
             // passes it to its owner): it is answered once, by no second box.
             return IsShowingMessageBox() || RouteCommand(ID_HELP, pResult);
+        case WM_SYSCOLORCHANGE:
+            // The system tells only top-level windows that its colours changed; the
+            // common controls among the dialog's keep copies of them.
+            for (HWND h = ::GetWindow(m_hWnd, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT))
+                ::SendMessageW(h, WM_SYSCOLORCHANGE, 0, 0);
+            [[fallthrough]];    // then as any other message
         default:
             return OnCmdMsg(message, 0, pResult);
         }

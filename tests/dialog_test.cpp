@@ -476,6 +476,38 @@ TEST_F(SetupDialog, TheNamingObjectIsOneObject)
     EXPECT_EQ(out.result, IDCANCEL);
 }
 
+// When the system's colours change (High Contrast turned on), every control of the
+// dialog hears of it: the system tells only top-level windows, and the common
+// controls (the sliders) keep copies of the colours they paint with.
+LRESULT CALLBACK CountColourChanges(HWND h, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSCOLORCHANGE)
+        SetPropW(h, L"korvane.heard", reinterpret_cast<HANDLE>(1));
+    return CallWindowProcW(reinterpret_cast<WNDPROC>(GetPropW(h, L"korvane.proc")), h, message, wParam, lParam);
+}
+
+TEST_F(SetupDialog, EveryControlHearsThatTheColoursChanged)
+{
+    CSetupDlg dlg;
+    std::string unaware;
+    const Outcome out = RunModal(dlg, {[&](HWND h) {
+        for (HWND c = GetWindow(h, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+            SetPropW(c, L"korvane.proc", reinterpret_cast<HANDLE>(SetWindowLongPtrW(c, GWLP_WNDPROC,
+                                                                  reinterpret_cast<LONG_PTR>(CountColourChanges))));
+        const int element = COLOR_BTNFACE;
+        const COLORREF colour = GetSysColor(element);
+        SetSysColors(1, &element, &colour);     // a change, to the colour it was
+        for (HWND c = GetWindow(h, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (RemovePropW(c, L"korvane.heard") == nullptr)
+                unaware += std::to_string(GetDlgCtrlID(c)) + " ";
+            SetWindowLongPtrW(c, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RemovePropW(c, L"korvane.proc")));
+        }
+        Click(h, IDCANCEL);
+    }});
+    EXPECT_EQ(unaware, "") << "controls that did not hear of the change, by id";
+    EXPECT_EQ(out.result, IDCANCEL);
+}
+
 // What WM_ICONERASEBKGND does to the dialog's DC here: the whole bitmap in one
 // colour, so that a test sees the erase under the icon.
 WNDPROC g_dialogProc = nullptr;
