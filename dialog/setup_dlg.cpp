@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "platform/accessible_name.h"
 #include "platform/text.h"
 #include "settings/settings_file.h"
 
@@ -110,9 +111,8 @@ BOOL CSetupDlg::OnInitDialog()
         m_sliderSpeed.SetPos(kSpeedWithoutFile);
         m_sliderWorkerRatio.SetPos(kWorkerRatioWithoutFile);
     }
-    static_assert(std::size(kLabels) == sizeof m_names / sizeof m_names[0], "a name for each label");
-    for (std::size_t i = 0; i < std::size(kLabels); ++i)
-        m_names[i].Attach(GetDlgItem(kLabels[i].controlId), kLabels[i].labelPosition);
+    for (const auto& label : kLabels)
+        CAccessibleName::NameControl(GetDlgItem(label.controlId), label.labelPosition);
 
     if (m_bReportPending)
         PostMessage(WM_REPORT_UNREAD_SETTINGS);

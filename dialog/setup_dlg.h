@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include "platform/accessible_name.h"
 #include "platform/controls.h"
 #include "platform/dialog.h"
 #include "platform/file.h"
@@ -46,6 +45,4 @@ private:
     HICON m_hIcon;
     CFileException m_loadError;     // why a settings file that is there could not be read
     bool m_bReportPending;          // that is yet to be told
-    // The names of the value controls whose label the system would not find.
-    CAccessibleName m_names[15];
 };

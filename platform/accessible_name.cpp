@@ -14,25 +14,25 @@ bool IsSelf(const VARIANT& varChild)
 
 }  // namespace
 
-CAccessibleName::~CAccessibleName()
+BOOL CAccessibleName::NameControl(HWND hWnd, int nLabelPosition)
 {
-    Detach();
-}
-
-BOOL CAccessibleName::Attach(HWND hWnd, int nLabelPosition)
-{
-    Detach();
-    m_nLabelPosition = nLabelPosition;
-    m_szName[0] = L'\0';
     // The control's window procedure is ours in front of its class's; the control
     // keeps no data of its own in GWLP_USERDATA, which is the program's to use.
-    if (hWnd == nullptr || ::GetWindowLongPtrW(hWnd, GWLP_USERDATA) != 0)
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == nullptr || hWnd == nullptr || ::GetWindowLongPtrW(hWnd, GWLP_USERDATA) != 0)
         return FALSE;
-    ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    m_pfnDefault = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
-    m_hWnd = hWnd;
-    return TRUE;
+    for (CAccessibleName& name : pApp->m_accessibleNames) {
+        if (name.m_hWnd != nullptr || name.m_nRefs != 0)
+            continue;   // serving a control, or held by a client
+        name.m_nLabelPosition = nLabelPosition;
+        name.m_hLabel = nullptr;
+        ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&name));
+        name.m_pfnDefault = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc)));
+        name.m_hWnd = hWnd;
+        return TRUE;
+    }
+    return FALSE;
 }
 
 void CAccessibleName::Detach()
@@ -72,13 +72,17 @@ LRESULT CAccessibleName::OnGetObject(WPARAM wParam)
 {
     // Found once, by a walk through the parent's windows (each step asks the
     // window manager: not worth doing for a dialog no client reads).
-    if (m_szName[0] == L'\0') {
+    if (m_hLabel == nullptr) {
         HWND hLabel = ::GetWindow(::GetParent(m_hWnd), GW_CHILD);
         for (int i = 1; i < m_nLabelPosition && hLabel != nullptr; ++i)
             hLabel = ::GetWindow(hLabel, GW_HWNDNEXT);
-        if (hLabel == nullptr || ::GetWindowTextW(hLabel, m_szName, static_cast<int>(std::size(m_szName))) == 0)
+        if (hLabel == nullptr || ::GetWindowTextLengthW(hLabel) == 0)
             return 0;   // no label: the standard object answers
+        m_hLabel = hLabel;
     }
+    // COM hands the object to the client through this thread's apartment.
+    if (!AfxOleInit())
+        return 0;
     // Loaded by the first request of any control, then found among the loaded DLLs.
     HMODULE hOleacc = ::GetModuleHandleW(L"oleacc.dll");
     if (hOleacc == nullptr)
@@ -122,7 +126,7 @@ HRESULT CAccessibleName::GetWindow(HWND* phwnd)
     if (phwnd == nullptr)
         return E_POINTER;
     *phwnd = m_hWnd;
-    return m_hWnd != nullptr ? S_OK : E_FAIL;
+    return m_hWnd != nullptr ? S_OK : CO_E_OBJNOTCONNECTED;
 }
 
 HRESULT CAccessibleName::get_accName(VARIANT varChild, BSTR* pszName)
@@ -135,6 +139,8 @@ HRESULT CAccessibleName::get_accName(VARIANT varChild, BSTR* pszName)
         return E_POINTER;
     // The client frees it with the system's string allocator, which oleacc loaded.
     const auto pfn = AFX_GET_PROC(::GetModuleHandleW(L"oleaut32.dll"), SysAllocString);
-    *pszName = pfn != nullptr ? pfn(m_szName) : nullptr;
+    wchar_t name[128];
+    ::GetWindowTextW(m_hLabel, name, static_cast<int>(std::size(name)));
+    *pszName = pfn != nullptr ? pfn(name) : nullptr;
     return *pszName != nullptr ? S_OK : E_OUTOFMEMORY;
 }

@@ -5,7 +5,12 @@
 // OBJID_CLIENT) with this object, which gives the name and leaves every other
 // answer (role, value, state, location, navigation, children) to the system's
 // standard object for that control. Nothing is loaded until a client asks: then
-// oleacc, from the system folder.
+// oleacc, from the system folder, and COM for the thread (see AfxOleInit).
+//
+// A client may hold the object after the control is gone (a screen reader's helper
+// inside this process holds a plain pointer), so the objects live in the
+// application object, not in a dialog: one that is detached answers
+// CO_E_OBJNOTCONNECTED and serves a control again only once no client holds it.
 #pragma once
 
 #include <windows.h>
@@ -14,29 +19,31 @@
 class CAccessibleName : public IAccessible, public IOleWindow {
 public:
     CAccessibleName() = default;
-    ~CAccessibleName();     // detaches
     CAccessibleName(const CAccessibleName&) = delete;
     CAccessibleName& operator=(const CAccessibleName&) = delete;
 
-    // Starts answering for the control hWnd, in front of its window procedure,
-    // with the text of its label: the child window of the control's parent at
-    // nLabelPosition in window order (1 is the first; in a dialog, the template's
-    // order), read when a client first asks. FALSE when the control's
-    // GWLP_USERDATA is taken.
-    BOOL Attach(HWND hWnd, int nLabelPosition);
+    // Names the control hWnd with one of the application's objects that is free:
+    // it answers in front of the control's window procedure with the text of its
+    // label, the child window of the control's parent at nLabelPosition in window
+    // order (1 is the first; in a dialog, the template's order), read when a client
+    // first asks. FALSE when no object is free or the control's GWLP_USERDATA is
+    // taken; the control then answers for itself.
+    static BOOL NameControl(HWND hWnd, int nLabelPosition);
+
     // Stops answering: clients in other processes are cut off and the standard
     // object is released. Done by itself when the control is destroyed; a client
     // that still holds the object is told it is gone.
     void Detach();
 
-    // IUnknown. The object lives as long as its owner, not by its count.
+    // IUnknown. The storage is the application's; the count says whether a client
+    // still holds the object.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_nRefs; }
     ULONG STDMETHODCALLTYPE Release() override { return m_nRefs > 0 ? --m_nRefs : 0; }
 
     // IOleWindow: the control.
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return m_hWnd ? E_NOTIMPL : CO_E_OBJNOTCONNECTED; }
 
     // IAccessible: the name of the control itself is ours.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT varChild, BSTR* pszName) override;
@@ -81,7 +88,7 @@ private:
     HWND m_hWnd = nullptr;
     WNDPROC m_pfnDefault = nullptr;         // the control's own window procedure
     int m_nLabelPosition = 0;
-    wchar_t m_szName[128] = {};             // the label's text, once read
+    HWND m_hLabel = nullptr;                // found when a client first asked
     IAccessible* m_pStandard = nullptr;     // the control's own object, once a client asked
     ULONG m_nRefs = 0;
 };

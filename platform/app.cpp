@@ -67,6 +67,18 @@ void AfxEnableControlContainer()
     // names none, so there is nothing to set up here.
 }
 
+BOOL AfxOleInit()
+{
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == nullptr || pApp->m_nOleThreadId == ::GetCurrentThreadId())
+        return pApp != nullptr;
+    const auto pfn = AFX_GET_PROC(AfxLoadSystemLibrary(L"ole32.dll"), CoInitializeEx);
+    const HRESULT hr = pfn != nullptr ? pfn(nullptr, COINIT_APARTMENTTHREADED) : E_FAIL;
+    if (SUCCEEDED(hr))
+        pApp->m_nOleThreadId = ::GetCurrentThreadId();
+    return SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;   // another's multithreaded apartment serves too
+}
+
 BOOL AfxRestrictDllSearch()
 {
     // Looked up: Windows 7 and Vista have it only with an update.
@@ -125,5 +137,11 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     }
 
     pApp->InitInstance();
+    // The dialogs are gone, and with them every object that COM served.
+    if (pApp->m_nOleThreadId == ::GetCurrentThreadId()) {
+        if (const auto pfn = AFX_GET_PROC(::GetModuleHandleW(L"ole32.dll"), CoUninitialize))
+            pfn();
+        pApp->m_nOleThreadId = 0;
+    }
     return 0;
 }

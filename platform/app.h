@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "platform/accessible_name.h"
 #include "platform/wnd.h"
 
 #define ID_HELP 0xE146
@@ -40,11 +41,15 @@ protected:
 private:
     friend int AfxWinMain(HINSTANCE, HINSTANCE, LPSTR, int);
     friend CWinApp* AfxGetApp();
+    friend BOOL AfxOleInit();
+    friend class CAccessibleName;
     void SetNamesFromModule();
 
     static CWinApp* s_pThisApp;
     const wchar_t* m_pszGivenName;
     wchar_t m_szModuleName[MAX_PATH] = {};
+    DWORD m_nOleThreadId = 0;                   // where AfxOleInit started COM
+    CAccessibleName m_accessibleNames[16];      // the screen readers' names of a dialog's controls
 };
 
 // The application object, or null in a program that has none (the tests).
@@ -52,6 +57,13 @@ CWinApp* AfxGetApp();
 
 // Lets the application's dialogs host ActiveX controls.
 void AfxEnableControlContainer();
+
+// Starts COM on this thread, in a single-threaded apartment, once: marshalling an
+// object to a client (a screen reader) needs one, and the system promises none
+// (where it started one already, this holds it too). Loaded and started only when
+// first asked; AfxWinMain ends it once the application has ended. FALSE when COM
+// cannot start; a thread in a multithreaded apartment serves as it is.
+BOOL AfxOleInit();
 
 // From now on this process loads DLLs from the system folder only, never from the
 // folder it was started from. FALSE where the system cannot restrict the search

@@ -5,10 +5,12 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <imm.h>
 #include <oleacc.h>
 
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "app/setup_app.h"
 #include "dialog/setup_dlg.h"
@@ -473,6 +475,105 @@ TEST_F(SetupDialog, TheNamingObjectIsOneObject)
             Click(h, IDCANCEL);
         },
     });
+    EXPECT_EQ(out.result, IDCANCEL);
+}
+
+// The name a screen reader reads for a control, asked as one asks: through the
+// control's answer to WM_GETOBJECT; an empty name when there is no object.
+std::wstring NameOf(HWND control)
+{
+    IAccessible* object = nullptr;
+    if (AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)) != S_OK)
+        return L"";
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    const std::wstring text = name != nullptr ? name : L"";
+    SysFreeString(name);
+    object->Release();
+    return text;
+}
+
+// This thread's COM apartment: S_OK with a single-threaded one, CO_E_NOTINITIALIZED
+// without any.
+HRESULT ApartmentOf()
+{
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    const HRESULT hr = CoGetApartmentType(&type, &qualifier);
+    return FAILED(hr) || type == APTTYPE_STA || type == APTTYPE_MAINSTA ? hr : S_FALSE;
+}
+
+// What the program's thread finds of its apartment before, while and after a
+// screen reader is served, and the name it read.
+struct Apartments {
+    HRESULT before = S_OK, during = E_FAIL, after = S_OK;
+    std::wstring name;
+};
+
+DWORD WINAPI RunTheProgramWithoutInputMethod(void* p)
+{
+    Apartments& seen = *static_cast<Apartments*>(p);
+    ImmDisableIME(0);
+    struct {
+        INT_PTR DoModal() { return AfxWinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL); }
+    } program;
+    RunModal(program, {[&](HWND h) {
+        seen.before = ApartmentOf();
+        seen.name = NameOf(GetDlgItem(h, IDC_SLIDER_SPEED));
+        seen.during = ApartmentOf();
+        Click(h, IDCANCEL);
+    }});
+    seen.after = ApartmentOf();
+    return 0;
+}
+
+// The program's start-up on a thread of its own whose input method is off before
+// its first window (Wine's input method, like Windows' advanced text services,
+// would otherwise put the thread in an apartment of its own): a screen reader's
+// request is answered all the same, from an apartment that the program starts
+// itself, and ends once it has.
+TEST_F(SetupDialog, TheNamesComeFromAnApartmentOfTheProgramsOwn)
+{
+    Apartments seen;
+    HANDLE thread = CreateThread(nullptr, 0, RunTheProgramWithoutInputMethod, &seen, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    // (This thread's windows answer meanwhile.)
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageW(&msg);
+    CloseHandle(thread);
+    ASSERT_EQ(seen.before, CO_E_NOTINITIALIZED) << "the dialog's thread had an apartment already: nothing is shown";
+    EXPECT_EQ(seen.name, L"vitesse");
+    EXPECT_EQ(seen.during, S_OK) << "no single-threaded apartment while a screen reader is served";
+    EXPECT_EQ(seen.after, CO_E_NOTINITIALIZED) << "the apartment outlived the program";
+}
+
+// A screen reader's helper inside this process may keep the object it was given
+// after the dialog is gone, and the dialog's memory used again: the object then
+// says that it is no longer connected, and releasing it does no harm.
+TEST_F(SetupDialog, ANamingObjectHeldPastItsDialogSaysItIsGone)
+{
+    alignas(CSetupDlg) unsigned char memory[sizeof(CSetupDlg)];
+    auto* dlg = new (memory) CSetupDlg;
+    IAccessible* held = nullptr;
+    const Outcome out = RunModal(*dlg, {[&](HWND h) {
+        AccessibleObjectFromWindow(GetDlgItem(h, IDC_EDIT_WORKERS), OBJID_CLIENT, __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&held));
+        Click(h, IDCANCEL);
+    }});
+    dlg->~CSetupDlg();
+    std::memset(memory, 0xCC, sizeof memory);
+    ASSERT_NE(held, nullptr);
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(held->get_accName(self, &name), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(name, nullptr);
+    held->Release();
     EXPECT_EQ(out.result, IDCANCEL);
 }
 
