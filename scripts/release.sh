@@ -26,4 +26,5 @@ mkdir -p build/release
 cp "${zips[0]}" build/release/
 (cd build/release && sha256sum "$name" >SHA256SUMS)
 echo "build/release/$name: $(stat -c %s "build/release/$name") bytes, SHA-256 $(cut -c1-64 build/release/SHA256SUMS);" \
-     "its korvane-setup.exe: $(sha256sum <"$work/first/build/win32/korvane-setup.exe" | cut -c1-64)"
+     "its korvane-setup.exe: $(sha256sum <"$work/first/build/win32/korvane-setup.exe" | cut -c1-64)," \
+     "built on Debian $(cat /etc/debian_version) by MinGW-w64 GCC $(i686-w64-mingw32-gcc-win32 -dumpversion)"

@@ -86,7 +86,7 @@ prefix_forget() {
 }
 
 # Boots the prefix once, and gives it Wine's own fonts, among them the dialog's
-# bitmap "MS Sans Serif", which Wine 8 on Debian does not load from where the
+# bitmap "MS Sans Serif", which Debian's Wine (8 and 10) does not load from where the
 # fonts-wine package puts them (the dialog would fall back to a wider host font);
 # wine_prefix_fonts prints how many it copied.
 wine_prefix_init() {
