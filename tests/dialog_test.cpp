@@ -478,6 +478,15 @@ TEST_F(SetupDialog, TheNamingObjectIsOneObject)
     EXPECT_EQ(out.result, IDCANCEL);
 }
 
+// The object itself, as a screen reader names it to the object's methods.
+VARIANT Self()
+{
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
 // The name a screen reader reads for a control, asked as one asks: through the
 // control's answer to WM_GETOBJECT; an empty name when there is no object.
 std::wstring NameOf(HWND control)
@@ -485,11 +494,8 @@ std::wstring NameOf(HWND control)
     IAccessible* object = nullptr;
     if (AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)) != S_OK)
         return L"";
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
-    object->get_accName(self, &name);
+    object->get_accName(Self(), &name);
     const std::wstring text = name != nullptr ? name : L"";
     SysFreeString(name);
     object->Release();
@@ -567,11 +573,8 @@ TEST_F(SetupDialog, ANamingObjectHeldPastItsDialogSaysItIsGone)
     dlg->~CSetupDlg();
     std::memset(memory, 0xCC, sizeof memory);
     ASSERT_NE(held, nullptr);
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
-    EXPECT_EQ(held->get_accName(self, &name), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(held->get_accName(Self(), &name), CO_E_OBJNOTCONNECTED);
     EXPECT_EQ(name, nullptr);
     held->Release();
     EXPECT_EQ(out.result, IDCANCEL);

@@ -16,6 +16,15 @@
 
 namespace testing_watchdog {
 
+// Says why on the error output, and ends the process at once.
+inline void EndTheProgram(const char* why)
+{
+    std::fprintf(stderr, "\n%s\n", why);
+    std::fflush(stderr);
+    std::fflush(stdout);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+}
+
 class Watchdog : public ::testing::EmptyTestEventListener {
 public:
     explicit Watchdog(LONGLONG limitMs) : m_limitMs(limitMs)
@@ -27,11 +36,10 @@ public:
                 // tick ahead of this thread's clock.
                 const ULONGLONG started = m_started;
                 if (started != 0 && static_cast<LONGLONG>(::GetTickCount64() - started) > m_limitMs) {
-                    std::fprintf(stderr, "\n%s: still running after %lu s, ended by the watchdog\n", m_name,
-                                 static_cast<unsigned long>(m_limitMs / 1000));
-                    std::fflush(stderr);
-                    std::fflush(stdout);
-                    ::TerminateProcess(::GetCurrentProcess(), 3);
+                    char why[320];
+                    std::snprintf(why, sizeof why, "%s: still running after %lu s, ended by the watchdog", m_name,
+                                  static_cast<unsigned long>(m_limitMs / 1000));
+                    EndTheProgram(why);
                 }
             }
         }).detach();
@@ -53,11 +61,10 @@ private:
 inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* pInfo)
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::fprintf(stderr, "\n%s.%s: crashed (exception 0x%08lx at %p)\n", test ? test->test_suite_name() : "",
-                 test ? test->name() : "", pInfo->ExceptionRecord->ExceptionCode, pInfo->ExceptionRecord->ExceptionAddress);
-    std::fflush(stderr);
-    std::fflush(stdout);
-    ::TerminateProcess(::GetCurrentProcess(), 3);
+    char why[320];
+    std::snprintf(why, sizeof why, "%s.%s: crashed (exception 0x%08lx at %p)", test ? test->test_suite_name() : "",
+                  test ? test->name() : "", pInfo->ExceptionRecord->ExceptionCode, pInfo->ExceptionRecord->ExceptionAddress);
+    EndTheProgram(why);
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
